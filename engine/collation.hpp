@@ -1,0 +1,23 @@
+// Case-insensitive text comparison for Windows-1252 text, as the library file's users expect:
+// "é" equals "É", "Œ" equals "œ" and so on.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string_view>
+
+namespace brevicor::engine {
+
+// Lower-case partner of a Windows-1252 byte; bytes without one come back unchanged.
+unsigned char fold_1252(unsigned char c);
+
+// Orders two byte strings by their folded bytes (<0, 0, >0).
+int compare_folded(std::string_view a, std::string_view b);
+
+// The library schema declares its text columns COLLATE NOCASE, which any SQLite tool
+// understands (ASCII folding only). On our own connections NOCASE is replaced by the
+// Windows-1252 folding above. No index may use a text column: an index built by another tool
+// would be ordered by the ASCII rule and disagree with ours. Returns an SQLite result code.
+int register_text_collation(sqlite3* db);
+
+} // namespace brevicor::engine

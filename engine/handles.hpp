@@ -1,0 +1,74 @@
+// Internal handle types of the phrase-store driver. The driver manager only ever sees these
+// as opaque pointers; every object is owned by its parent through unique_ptr, so freeing an
+// environment or connection can never leak what hangs below it.
+#pragma once
+
+#include "diagnostics.hpp"
+#include "result_set.hpp"
+#include "sqlite_handle.hpp"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brevicor::engine {
+
+struct Connection;
+struct Statement;
+
+struct Environment {
+    Diagnostics diag;
+    SQLINTEGER odbc_version = SQL_OV_ODBC3;
+    std::list<std::unique_ptr<Connection>> connections;
+};
+
+struct Connection {
+    explicit Connection(Environment* owner) : env(owner) {}
+    Environment* env;
+    Diagnostics diag;
+    SqliteDb db;
+    std::string path; // the library file as given (after separator clean-up)
+    std::string connect_string;
+    std::map<SQLINTEGER, SQLULEN> attrs;
+    std::list<std::unique_ptr<Statement>> statements;
+};
+
+// One application column binding made with SQLBindCol.
+struct ColumnBinding {
+    SQLSMALLINT c_type = SQL_C_DEFAULT;
+    SQLPOINTER target = nullptr;
+    SQLLEN buffer_length = 0;
+    SQLLEN* indicator = nullptr;
+};
+
+// How far SQLGetData has read a column of the current row (for piecewise reads).
+struct GetDataProgress {
+    std::size_t offset = 0;
+    bool finished = false;
+};
+
+struct Statement {
+    explicit Statement(Connection* owner);
+    Connection* dbc;
+    Diagnostics diag;
+    std::string sql;         // text given to SQLPrepare, run by SQLExecute
+    bool prepared = false;   // SQLPrepare was called since the last SQLExecDirect
+    bool has_cursor = false; // a result set is open
+    ResultSet result;        // materialised rows of the open cursor
+    std::size_t next_row = 0;
+    bool on_row = false; // a row has been fetched and is current
+    std::vector<GetDataProgress> getdata;
+    SQLLEN row_count = -1;
+    std::map<SQLUSMALLINT, ColumnBinding> bindings;
+    std::map<SQLINTEGER, SQLULEN> attrs;
+    // Column descriptions of a prepared but not yet executed statement.
+    std::vector<ColumnInfo> described;
+    bool described_valid = false;
+};
+
+} // namespace brevicor::engine

@@ -1,0 +1,138 @@
+#include "library.hpp"
+
+#include "collation.hpp"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <string_view>
+
+namespace brevicor::engine {
+
+int configure_connection(sqlite3* db) {
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return register_text_collation(db);
+}
+
+SqliteDb open_existing_library(const std::string& path, SqlFailure& failure) {
+    if (path.empty()) {
+        failure = {"08001", "No library file given (DBQ is missing or empty).", 0};
+        return nullptr;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        failure = {"08001", "Could not find the library file '" + path + "'.", SQLITE_CANTOPEN};
+        return nullptr;
+    }
+    // READWRITE without CREATE: a mistyped path must never leave an empty library behind.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
+    }
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    SqliteDb db(raw);
+    if (rc != SQLITE_OK) {
+        failure = {"08001",
+                   "Could not open the library file '" + path +
+                       "': " + (raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)),
+                   rc};
+        return nullptr;
+    }
+    if (configure_connection(db.get()) != SQLITE_OK) {
+        failure = {"HY000", "Could not set up text comparison on the library file.", 0};
+        return nullptr;
+    }
+    // Reading the schema proves the file is a database. A lock held by someone else is not a
+    // reason to refuse the connection: statements report it when they run.
+    const int probe =
+        sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (probe != SQLITE_OK && (probe & 0xff) != SQLITE_BUSY && (probe & 0xff) != SQLITE_LOCKED) {
+        failure = {"08001",
+                   "The file '" + path + "' is not a usable library: " + sqlite3_errmsg(db.get()),
+                   probe};
+        return nullptr;
+    }
+    return db;
+}
+
+namespace {
+
+bool starts_with(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Length limits are CHECK constraints named "<column>_max_<n>_bytes" in the schema, so plain
+// SQLite tools enforce them too; the driver recognises the name to report 22001.
+bool length_limit(std::string_view message, std::string& column, std::string& limit) {
+    constexpr std::string_view lead = "CHECK constraint failed: ";
+    const auto at = message.find(lead);
+    if (at == std::string_view::npos) {
+        return false;
+    }
+    std::string_view name = message.substr(at + lead.size());
+    const auto max = name.find("_max_");
+    constexpr std::string_view tail = "_bytes";
+    if (max == std::string_view::npos || name.size() < tail.size() ||
+        name.substr(name.size() - tail.size()) != tail) {
+        return false;
+    }
+    const std::string_view digits = name.substr(max + 5, name.size() - tail.size() - (max + 5));
+    if (digits.empty()) {
+        return false;
+    }
+    for (char c : digits) {
+        if (std::isdigit(static_cast<unsigned char>(c)) == 0) {
+            return false;
+        }
+    }
+    column = std::string(name.substr(0, max));
+    limit = std::string(digits);
+    return true;
+}
+
+} // namespace
+
+SqlFailure describe_sqlite_failure(sqlite3* db, int rc, bool preparing) {
+    const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return {"HYT00", message + " (the library file is in use by another program)", rc};
+    case SQLITE_READONLY:
+        return {"HY000", message + " (the library file is read-only)", rc};
+    case SQLITE_CONSTRAINT: {
+        std::string column;
+        std::string limit;
+        if (length_limit(message, column, limit)) {
+            return {"22001",
+                    "String data, right truncated: the value for field '" + column +
+                        "' is longer than " + limit + " bytes.",
+                    rc};
+        }
+        return {"23000", "Integrity constraint violation: " + message, rc};
+    }
+    case SQLITE_TOOBIG:
+        return {"22001", "String data, right truncated: " + message, rc};
+    case SQLITE_NOMEM:
+        return {"HY001", message, rc};
+    case SQLITE_INTERRUPT:
+        return {"HY008", message, rc};
+    case SQLITE_ERROR:
+        if (starts_with(message, "no such table")) {
+            return {"42S02", message, rc};
+        }
+        if (starts_with(message, "no such column")) {
+            return {"42S22", message, rc};
+        }
+        if (message.find("already exists") != std::string::npos) {
+            return {"42S01", message, rc};
+        }
+        return {preparing ? "42000" : "HY000", message, rc};
+    default:
+        return {"HY000", message, rc};
+    }
+}
+
+} // namespace brevicor::engine

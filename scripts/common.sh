@@ -1,0 +1,46 @@
+# Shared by the build, test and run commands. Sourced, not run.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+DIST="$ROOT/dist"
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# What the build, the tests and the run need from Debian. The i386 architecture is never
+# added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
+PACKAGES=(cmake ninja-build g++ mingw-w64 wine wine64 xvfb xauth unixodbc unixodbc-dev
+          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format)
+
+say() { printf '== %s\n' "$*" >&2; }
+
+# Installs whatever of PACKAGES is missing; does nothing when all are there.
+ensure_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    say "installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    # A foreign architecture's index may fail to download; the packages we need still come.
+    "${sudo[@]}" apt-get update -qq || say "apt-get update reported a problem; going on"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+# Wine settings shared by tests and the run command: a prefix of our own, quiet, and no
+# offer to download the .NET or browser add-ons.
+wine_env() {
+    export WINEPREFIX="${WINEPREFIX:-$BUILD/wine-prefix}"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+    export WINEARCH=win64
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        say "creating the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+}
