@@ -1,0 +1,139 @@
+// The category list and the content cache, loaded from a real library.
+#include "store/category_list.h"
+#include "store/odbc_session.h"
+#include "store/phrase_queries.h"
+#include "tests/native/support/fake_controls.h"
+#include "tests/native/support/library_fixture.h"
+
+namespace brevicor::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class CategoryListTest : public LibraryTest {
+protected:
+    void SetUp() override {
+        LibraryTest::SetUp();
+        // The list is process-wide: start every test from an empty one.
+        LoadCategoryList();
+        ASSERT_TRUE(CategoryList().empty());
+    }
+};
+
+TEST_F(CategoryListTest, ListsDistinctNamesInTheLibrarysCaseBlindOrder) {
+    InsertRow("work", "w1", "a");
+    InsertRow("Apple", "a1", "b");
+    InsertRow("work", "w2", "c");
+    ASSERT_TRUE(AddCategory("Zebra").stored); // placeholder row only
+    ASSERT_TRUE(AddCategory("O'Brien").stored);
+    InsertRow("banana", "b1", "d");
+
+    LoadCategoryList();
+    const Names expected = {"Apple", "banana", "O'Brien", "work", "Zebra"};
+    EXPECT_EQ(CategoryList(), expected);
+    LoadCategoryList();
+    EXPECT_EQ(CategoryList(), expected) << "a second load gives the same list";
+
+    FakeComboBox combo;
+    combo.AppendItem("stale");
+    FillCategoryCombo(combo);
+    EXPECT_EQ(combo.items, expected);
+    EXPECT_EQ(combo.GetCurSel(), 0);
+
+    ASSERT_TRUE(DeleteCategory("work").stored);
+    LoadCategoryList();
+    EXPECT_EQ(CategoryList(), (Names{"Apple", "banana", "O'Brien", "Zebra"}))
+        << "the list follows the library on each load";
+}
+
+TEST_F(CategoryListTest, EmptyLibraryGivesEmptyListAndEmptyBox) {
+    InsertRow("Gone", "g", "x");
+    LoadCategoryList();
+    ASSERT_EQ(CategoryList().size(), 1u);
+    Exec("DELETE FROM phrase");
+    LoadCategoryList();
+    EXPECT_TRUE(CategoryList().empty());
+
+    FakeComboBox combo;
+    combo.AppendItem("stale");
+    combo.SetCurSel(0);
+    FillCategoryCombo(combo);
+    EXPECT_TRUE(combo.items.empty());
+    EXPECT_EQ(combo.GetCurSel(), -1);
+}
+
+TEST_F(CategoryListTest, WithoutALibraryTheListKeepsItsNames) {
+    InsertRow("Kept", "k", "x");
+    InsertRow("Also kept", "a", "y");
+    LoadCategoryList();
+    const Names loaded = CategoryList();
+    ASSERT_EQ(loaded.size(), 2u);
+
+    RemoveLibrary();
+    ResetStore(); // the next operation connects afresh and finds no library
+    LoadCategoryList();
+    EXPECT_EQ(CategoryList(), loaded);
+
+    FakeComboBox combo;
+    FillCategoryCombo(combo);
+    EXPECT_EQ(combo.items, loaded) << "the box still fills from the list in memory";
+    EXPECT_EQ(LoadContentCache(), 0);
+}
+
+class ContentCacheTest : public LibraryTest {};
+
+TEST_F(ContentCacheTest, CachesStoredTextByPhraseIdAndCountsEveryRow) {
+    int marked = InsertRow("A", "m", "it\xAC\x60s mine");
+    InsertRow("A", "e", "");
+    ASSERT_TRUE(AddCategory("Placeholder").stored);
+    Exec("INSERT INTO phrase (PhraseID, category, code, content) VALUES "
+         "(4095, 'A', 'last', 'slot 4095'), (4096, 'A', 'past', 'not cached'), "
+         "(5000, 'A', 'five', 'not cached either'), (12000, 'A', 'big', 'nor this')");
+
+    EXPECT_EQ(LoadContentCache(), 7) << "rows with empty content count too";
+    EXPECT_EQ(LookupCachedContent(marked), "it\xAC\x60s mine") << "kept exactly as stored";
+    EXPECT_EQ(LookupCachedContent(4095), "slot 4095");
+    for (int outside : {-1, 4096, 5000, 12000}) {
+        EXPECT_EQ(LookupCachedContent(outside), "") << outside;
+    }
+}
+
+TEST_F(ContentCacheTest, SlotsAreOverwrittenNeverCleared) {
+    int id = InsertRow("A", "code", "first text");
+    ASSERT_EQ(LoadContentCache(), 1);
+    ASSERT_EQ(LookupCachedContent(id), "first text");
+
+    Exec("UPDATE phrase SET content = 'second text'");
+    LoadContentCache();
+    EXPECT_EQ(LookupCachedContent(id), "second text");
+
+    Exec("UPDATE phrase SET content = ''");
+    EXPECT_EQ(LoadContentCache(), 1);
+    EXPECT_EQ(LookupCachedContent(id), "second text") << "an empty content writes nothing";
+
+    Exec("DELETE FROM phrase");
+    EXPECT_EQ(LoadContentCache(), 0);
+    EXPECT_EQ(LookupCachedContent(id), "second text");
+}
+
+TEST_F(ContentCacheTest, ReadsAtMost9215BytesOfAText) {
+    std::string whole(9215, 'w');
+    std::string tooLong = std::string(9215, 'x') + "yz";
+    int fits = InsertRow("A", "fits", whole);
+    int cut = InsertRow("A", "cut", tooLong);
+    EXPECT_EQ(LoadContentCache(), 2);
+    EXPECT_EQ(LookupCachedContent(fits), whole);
+    EXPECT_EQ(LookupCachedContent(cut), tooLong.substr(0, 9215));
+}
+
+TEST_F(ContentCacheTest, RejectedStatementReadsNothing) {
+    int id = InsertRow("A", "code", "cached before");
+    ASSERT_EQ(LoadContentCache(), 1);
+    Exec("DROP TABLE phrase");
+    EXPECT_EQ(LoadContentCache(), 0);
+    EXPECT_EQ(LookupCachedContent(id), "cached before");
+    EXPECT_NE(TakeTrace(), "") << "the driver's reason is traced";
+}
+
+} // namespace
+} // namespace brevicor::testing
