@@ -1,0 +1,108 @@
+#include "app/lorvel_dlg.h"
+
+#include "app/app_state.h"
+#include "app/library_dialogs.h"
+#include "app/menu_preview_attach.h"
+#include "app/tray_dialog.h"
+#include "framework/win32_list_controls.h"
+#include "res/resource.h"
+#include "store/category_list.h"
+#include "store/phrase_queries.h"
+
+namespace brevicor {
+
+IMPLEMENT_RUNTIME_CLASS(CLorvelDlg, CDialog)
+
+const MessageMapEntry CLorvelDlg::messageEntries[] = {
+    MapMessage<&CLorvelDlg::OnPaint>(WM_PAINT),
+    MapQueryDragIcon<&CLorvelDlg::OnQueryDragIcon>(),
+    MapSysCommand<&CLorvelDlg::OnSysCommand>(),
+    MapCommand<&CLorvelDlg::OnAddNewPhrase>(IDC_ADD_NEW_PHRASE, BN_CLICKED),
+};
+const MessageMap CLorvelDlg::messageMap{&CDialog::messageMap, CLorvelDlg::messageEntries};
+
+CLorvelDlg::CLorvelDlg(CWnd* parent)
+    : CDialog(IDD_LORVEL_DIALOG, parent), m_icon(LoadOwnedIcon(ResourceInstance(), IDI_EMBLEM_0)) {}
+
+void CLorvelDlg::DoDataExchange(CDataExchange* exchange) {
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_PHRASE_COMBO, m_phraseCombo);
+    DDX_Control(exchange, IDC_CONTENT_EDIT, m_contentEdit);
+    DDX_Control(exchange, IDC_CATEGORY_COMBO, m_categoryCombo);
+}
+
+BOOL CLorvelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (HMENU systemMenu = GetSystemMenu(); systemMenu != nullptr) {
+        char about[256] = {};
+        if (LoadStringA(ResourceInstance(), IDS_ABOUTBOX, about, sizeof(about)) > 0) {
+            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SetIcon(m_icon.get(), true);
+    SetIcon(m_icon.get(), false);
+
+    // The hover preview watches the window that owns the tray menu.
+    AttachMenuPreview(m_hWnd);
+
+    CenterWindow();
+    ShowWindow(SW_HIDE);
+
+    // Only the first instance, the hidden main window, makes the TrayDialog and the icon.
+    if (TrayDialog == nullptr) {
+        CreateTrayDialog(m_hWnd);
+        ShowWindow(SW_HIDE);
+    }
+
+    LoadCategoryList();
+    Win32ComboBox categories(m_categoryCombo.GetSafeHwnd());
+    FillCategoryCombo(categories);
+    categories.SetCurSel(0);
+
+    Win32ComboBox phrases(m_phraseCombo.GetSafeHwnd());
+    Win32TextBox content(m_contentEdit.GetSafeHwnd());
+    FillCodeComboAndContent(phrases, content, categories.GetItemText(0));
+    phrases.SetCurSel(0);
+    // The fill leaves the last row's text in the box; the selected first shortcut's goes there.
+    content.SetText(GetContentByCode(phrases.GetItemText(0)));
+
+    LoadContentCache();
+    return TRUE;
+}
+
+void CLorvelDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_icon.get());
+    EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR CLorvelDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_icon.get());
+}
+
+void CLorvelDlg::OnSysCommand(UINT id, LPARAM) {
+    // The system keeps the low four bits of a command identifier for itself.
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        RunAboutBox();
+        return;
+    }
+    Default();
+}
+
+void CLorvelDlg::OnAddNewPhrase() {
+    RunAddPhraseDialog();
+}
+
+} // namespace brevicor

@@ -1,0 +1,35 @@
+// Resource identifiers shared by brevicor.rc and the program's code. Plain #defines, since the
+// resource compiler reads this file too.
+#pragma once
+
+#define IDC_STATIC -1 // labels and frames, never addressed
+
+#define IDS_ABOUTBOX 101        // "&About Parlivo...", the system-menu item
+#define IDD_LORVEL_DIALOG 102   // the main dialog, the phrase editor and the TrayDialog
+#define IDD_ADD_PHRASE 132      // add-phrase dialog
+#define IDR_TRAY_MENU 137       // the tray menu: separator and "Toolbox"
+#define IDD_ADD_CATEGORY 151    // add-category dialog
+#define IDD_DELETE_CATEGORY 152 // delete-category dialog
+#define IDD_ABOUTBOX 156        // about box
+#define IDI_EMBLEM_0 161        // the emblem, also the main dialog's window icon
+#define IDI_EMBLEM_1 162
+#define IDI_EMBLEM_2 163
+#define IDI_EMBLEM_3 164
+
+#define IDC_PHRASE_COMBO 1000
+#define IDC_CONTENT_EDIT 1001
+#define IDC_ADD_NEW_PHRASE 1002
+#define IDC_SAVE 1003
+#define IDC_CATEGORY_COMBO 1005
+#define IDC_DELETE_PHRASE 1011
+#define IDC_PLACEHOLDER_TEXT 1100
+
+#define IDM_ABOUTBOX 16 // system-menu command of the About item
+
+#define ID_TRAY_EDIT_PHRASE 50001
+#define ID_TRAY_UNUSED 50002
+#define ID_TRAY_ADD_PHRASE 50003
+#define ID_TRAY_EXIT 50004
+#define ID_TRAY_ABOUT 50005
+#define ID_TRAY_ADD_CATEGORY 50019
+#define ID_TRAY_DELETE_CATEGORY 50020

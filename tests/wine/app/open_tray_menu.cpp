@@ -1,0 +1,67 @@
+// open_tray_menu.exe: opens the tray menu of a running Brevicor as a click on its icon would,
+// then presses Down the given number of times and Right, to show one category's phrases.
+// Used by scripts/screenshot-tray-menu; ends while the menu stays open.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Search {
+    const char* cls;
+    bool owned; // the TrayDialog is owned by the hidden main dialog
+    HWND found;
+};
+
+BOOL CALLBACK Find(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    char cls[64] = {};
+    char text[64] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    GetWindowTextA(window, text, sizeof(text));
+    bool match =
+        lstrcmpA(cls, search->cls) == 0 &&
+        (search->owned ? GetWindow(window, GW_OWNER) != nullptr && lstrcmpA(text, "Parlivo") == 0
+                       : IsWindowVisible(window) != FALSE);
+    if (match) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitFor(const char* cls, bool owned) {
+    for (int tries = 0; tries < 400; ++tries) {
+        Search search{cls, owned, nullptr};
+        EnumWindows(&Find, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            return search.found;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int downs = argc > 1 ? std::atoi(argv[1]) : 1;
+    HWND trayDialog = WaitFor("#32770", true);
+    if (trayDialog == nullptr) {
+        return 1;
+    }
+    PostMessageA(trayDialog, 32968, 2005, WM_LBUTTONDOWN);
+    HWND menu = WaitFor("#32768", false);
+    if (menu == nullptr) {
+        return 2;
+    }
+    // Keys posted before the menu loop runs would be lost: give it a moment, and one per key.
+    Sleep(500);
+    for (int i = 0; i < downs; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        Sleep(200);
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
+    return 0;
+}
