@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/unique_handle.h"
+
 #include <windows.h>
 
 #include <utility>
@@ -9,33 +11,7 @@
 namespace brevicor {
 
 // An owning GDI object handle (font, brush, pen, bitmap), deleted with DeleteObject.
-template <class Handle> class OwnedGdiObject {
-public:
-    OwnedGdiObject() = default;
-    explicit OwnedGdiObject(Handle object) : m_object(object) {}
-    ~OwnedGdiObject() { Reset(); }
-    OwnedGdiObject(OwnedGdiObject&& other) noexcept : m_object(other.Release()) {}
-    OwnedGdiObject& operator=(OwnedGdiObject&& other) noexcept {
-        if (this != &other) {
-            Reset(other.Release());
-        }
-        return *this;
-    }
-    OwnedGdiObject(const OwnedGdiObject&) = delete;
-    OwnedGdiObject& operator=(const OwnedGdiObject&) = delete;
-
-    Handle Get() const { return m_object; }
-    Handle Release() { return std::exchange(m_object, nullptr); }
-    void Reset(Handle object = nullptr) {
-        if (m_object != nullptr) {
-            DeleteObject(m_object);
-        }
-        m_object = object;
-    }
-
-private:
-    Handle m_object = nullptr;
-};
+template <class Handle> using OwnedGdiObject = UniqueHandle<Handle, &DeleteObject>;
 
 using OwnedBrush = OwnedGdiObject<HBRUSH>;
 

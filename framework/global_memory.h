@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/unique_handle.h"
+
 #include <windows.h>
 
 #include <utility>
@@ -8,37 +10,7 @@
 // owner, such as a data source or the clipboard.
 namespace brevicor {
 
-class GlobalMemory {
-public:
-    GlobalMemory() = default;
-    explicit GlobalMemory(HGLOBAL block) : m_block(block) {}
-    ~GlobalMemory() { Reset(); }
-    GlobalMemory(GlobalMemory&& other) noexcept : m_block(other.Release()) {}
-    GlobalMemory& operator=(GlobalMemory&& other) noexcept {
-        if (this != &other) {
-            Reset(other.Release());
-        }
-        return *this;
-    }
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
-
-    HGLOBAL Get() const { return m_block; }
-    explicit operator bool() const { return m_block != nullptr; }
-
-    // Gives up ownership; the caller frees the block or hands it on.
-    HGLOBAL Release() { return std::exchange(m_block, nullptr); }
-
-    void Reset(HGLOBAL block = nullptr) {
-        if (m_block != nullptr) {
-            GlobalFree(m_block);
-        }
-        m_block = block;
-    }
-
-private:
-    HGLOBAL m_block = nullptr;
-};
+using GlobalMemory = UniqueHandle<HGLOBAL, &GlobalFree>;
 
 // Locks a movable block for the guard's lifetime; Data() is null when the lock failed.
 class GlobalLockGuard {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/unique_handle.h"
 #include "store/menu_controls.h"
 
 #include <windows.h>
@@ -11,33 +12,7 @@ namespace brevicor {
 
 // An owning menu handle (CreatePopupMenu, LoadMenuA): destroyed with the wrapper, submenus
 // included, unless released to a parent menu that then destroys it.
-class OwnedMenu {
-public:
-    OwnedMenu() = default;
-    explicit OwnedMenu(HMENU menu) : m_menu(menu) {}
-    ~OwnedMenu() { Reset(); }
-    OwnedMenu(OwnedMenu&& other) noexcept : m_menu(other.Release()) {}
-    OwnedMenu& operator=(OwnedMenu&& other) noexcept {
-        if (this != &other) {
-            Reset(other.Release());
-        }
-        return *this;
-    }
-    OwnedMenu(const OwnedMenu&) = delete;
-    OwnedMenu& operator=(const OwnedMenu&) = delete;
-
-    HMENU Get() const { return m_menu; }
-    HMENU Release() { return std::exchange(m_menu, nullptr); }
-    void Reset(HMENU menu = nullptr) {
-        if (m_menu != nullptr) {
-            DestroyMenu(m_menu);
-        }
-        m_menu = menu;
-    }
-
-private:
-    HMENU m_menu = nullptr;
-};
+using OwnedMenu = UniqueHandle<HMENU, &DestroyMenu>;
 
 // The menu seam over a real popup menu (InsertMenuItemA). Either a view of a popup that
 // something else owns (the tray menu's popup inside its loaded menu), or the owner of a new
