@@ -100,7 +100,7 @@ SQLRETURN put_integer(const Value& v, SQLPOINTER target, SQLLEN* indicator, Diag
     std::int64_t i = 0;
     switch (as_integer(v, i)) {
     case Numeric::NotNumber:
-        return diag.error("22018", "Invalid character value for cast specification.");
+        return diag.error("22018", "Invalid character value for the requested type.");
     case Numeric::OutOfRange:
         return diag.error("22003", "Numeric value out of range.");
     case Numeric::Ok:
@@ -129,7 +129,7 @@ template <typename T>
 SQLRETURN put_real(const Value& v, SQLPOINTER target, SQLLEN* indicator, Diagnostics& diag) {
     double d = 0;
     if (as_real(v, d) != Numeric::Ok) {
-        return diag.error("22018", "Invalid character value for cast specification.");
+        return diag.error("22018", "Invalid character value for the requested type.");
     }
     if (target != nullptr) {
         const T t = static_cast<T>(d);
