@@ -44,3 +44,21 @@ wine_env() {
         wineserver -w
     fi
 }
+
+# Inside a virtual display: starts Brevicor from dist/win64 (its own folder), opens its tray
+# menu as a click on the icon does, shows the second category's phrases and takes a picture
+# of the screen (cropped to CROP when given). Wine shows the icon in a small tray window at the
+# top left. Leaves the program running.
+start_and_capture_menu() { # picture-path [crop]
+    local picture=$1 crop=${2:-}
+    (cd "$DIST/win64" && exec wine ./brevicor.exe) &
+    sleep 3 # the program finishes starting (a click that early would be lost)
+    xdotool mousemove 40 40
+    wine "$BUILD/win64/tests/wine/open_tray_menu.exe" 2
+    sleep 4 # the menu, the submenu and the phrase preview are drawn
+    if [ -n "$crop" ]; then
+        import -window root -crop "$crop" +repage "$picture"
+    else
+        import -window root "$picture"
+    fi
+}
