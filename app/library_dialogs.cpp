@@ -1,35 +1,32 @@
 #include "app/library_dialogs.h"
 
-#include "framework/dialog.h"
-#include "res/resource.h"
+#include "dialogs/about_box.h"
+#include "dialogs/add_phrase.h"
+#include "dialogs/category_dlg.h"
+#include "dialogs/delete_category.h"
 
 namespace brevicor {
 
-namespace {
+// Each dialog lives only for its modal run; its result is not needed.
 
-// For now each library dialog is a stand-in on its own template: it says what it is for and
-// closes with OK or Cancel, so that every Toolbox command does something visible and safe.
-void RunStandIn(UINT templateId) {
-    CDialog dialog(templateId);
+void RunAddPhraseDialog() {
+    CAddPhrase dialog;
     dialog.DoModal();
 }
 
-} // namespace
-
-void RunAddPhraseDialog() {
-    RunStandIn(IDD_ADD_PHRASE);
-}
-
 void RunAddCategoryDialog() {
-    RunStandIn(IDD_ADD_CATEGORY);
+    CCategoryDlg dialog;
+    dialog.DoModal();
 }
 
 void RunDeleteCategoryDialog() {
-    RunStandIn(IDD_DELETE_CATEGORY);
+    CDeleteCategory dialog;
+    dialog.DoModal();
 }
 
 void RunAboutBox() {
-    RunStandIn(IDD_ABOUTBOX);
+    CAboutBox box;
+    box.DoModal();
 }
 
 } // namespace brevicor

@@ -17,7 +17,15 @@ const MessageMapEntry CLorvelDlg::messageEntries[] = {
     MapMessage<&CLorvelDlg::OnPaint>(WM_PAINT),
     MapQueryDragIcon<&CLorvelDlg::OnQueryDragIcon>(),
     MapSysCommand<&CLorvelDlg::OnSysCommand>(),
+    MapCommand<&CLorvelDlg::OnCategorySelChange>(IDC_CATEGORY_COMBO, CBN_SELCHANGE),
+    MapCommand<&CLorvelDlg::OnPhraseSelChange>(IDC_PHRASE_COMBO, CBN_SELCHANGE),
+    MapCommand<&CLorvelDlg::OnSave>(IDC_SAVE, BN_CLICKED),
+    MapCommand<&CLorvelDlg::OnDeletePhrase>(IDC_DELETE_PHRASE, BN_CLICKED),
     MapCommand<&CLorvelDlg::OnAddNewPhrase>(IDC_ADD_NEW_PHRASE, BN_CLICKED),
+    // Cancel and the close box end the editor with 2. No control has id 1: Enter in a combo
+    // box sends it, and it ends the editor with 1 without saving.
+    MapCommand<&CLorvelDlg::OnCancel>(IDCANCEL, BN_CLICKED),
+    MapCommand<&CLorvelDlg::OnOK>(IDOK, BN_CLICKED),
 };
 const MessageMap CLorvelDlg::messageMap{&CDialog::messageMap, CLorvelDlg::messageEntries};
 
@@ -65,8 +73,9 @@ BOOL CLorvelDlg::OnInitDialog() {
     Win32TextBox content(m_contentEdit.GetSafeHwnd());
     FillCodeComboAndContent(phrases, content, categories.GetItemText(0));
     phrases.SetCurSel(0);
-    // The fill leaves the last row's text in the box; the selected first shortcut's goes there.
-    content.SetText(GetContentByCode(phrases.GetItemText(0)));
+    // The fill leaves the last row's text in the box; the selected first shortcut's goes there,
+    // read within its own category so that a shortcut used elsewhere shows the right text.
+    content.SetText(GetContentByCategoryAndCode(categories.GetItemText(0), phrases.GetItemText(0)));
 
     LoadContentCache();
     return TRUE;
@@ -99,10 +108,6 @@ void CLorvelDlg::OnSysCommand(UINT id, LPARAM) {
         return;
     }
     Default();
-}
-
-void CLorvelDlg::OnAddNewPhrase() {
-    RunAddPhraseDialog();
 }
 
 } // namespace brevicor

@@ -28,7 +28,14 @@ protected:
     void OnPaint();                           // WM_PAINT
     HCURSOR OnQueryDragIcon();                // WM_QUERYDRAGICON
     void OnSysCommand(UINT id, LPARAM param); // WM_SYSCOMMAND
-    void OnAddNewPhrase();                    // button 1002
+
+    // The phrase editor's handlers (dialogs/phrase_editor.cpp). Each reads the phrase it works
+    // on back from the lists' selections: the dialog keeps no other state.
+    void OnCategorySelChange(); // control 1005, CBN_SELCHANGE
+    void OnPhraseSelChange();   // control 1000, CBN_SELCHANGE
+    void OnSave();              // button 1003: closes the editor once the text is stored
+    void OnDeletePhrase();      // button 1011: the editor stays open
+    void OnAddNewPhrase();      // button 1002
 
 private:
     static const MessageMapEntry messageEntries[];

@@ -11,6 +11,7 @@
 #define IDD_ADD_CATEGORY 151    // add-category dialog
 #define IDD_DELETE_CATEGORY 152 // delete-category dialog
 #define IDD_ABOUTBOX 156        // about box
+#define IDB_ABOUT 157           // the about box's picture, 145x145, 24-bit colour
 #define IDI_EMBLEM_0 161        // the emblem, also the main dialog's window icon
 #define IDI_EMBLEM_1 162
 #define IDI_EMBLEM_2 163
@@ -21,8 +22,11 @@
 #define IDC_ADD_NEW_PHRASE 1002
 #define IDC_SAVE 1003
 #define IDC_CATEGORY_COMBO 1005
+#define IDC_NEW_SHORTCUT_EDIT 1006 // add-phrase dialog: shortcut
+#define IDC_NEW_CONTENT_EDIT 1007  // add-phrase dialog: content
 #define IDC_DELETE_PHRASE 1011
-#define IDC_PLACEHOLDER_TEXT 1100
+#define IDC_CATEGORY_NAME_EDIT 1012    // add-category dialog: the new name
+#define IDC_DELETE_CATEGORY_COMBO 1013 // delete-category dialog: the category list
 
 #define IDM_ABOUTBOX 16 // system-menu command of the About item
 

@@ -476,7 +476,7 @@ TEST_F(TrayProgramTest, EveryToolboxDialogOpensOverTheHiddenMainWindowAndCloses)
         const char* caption;
     } cases[] = {
         {1, "Brevicor"},   // About us
-        {3, "Add phrase"}, // Add phrase
+        {3, "Add New Phrase"}, // Add phrase
         {4, "Delete Category"},
         {5, "Add Category"},
     };

@@ -1,0 +1,57 @@
+#include "library_dialogs_fixture.h"
+
+#include "app/app_state.h"
+#include "app/lorvel_app.h"
+#include "app/tray_dialog.h"
+#include "app/tray_icon.h"
+#include "res/resource.h"
+#include "store/odbc_session.h"
+#include "tests/wine/app/menu_script.h"
+
+namespace brevicor::testing {
+
+namespace {
+
+constexpr char kLibrary[] = "database\\phrases.mdb";
+
+CLorvelApp& App() {
+    return static_cast<CLorvelApp&>(*AfxGetApp());
+}
+
+} // namespace
+
+void LibraryDialogsTest::SetUp() {
+    ResetStore();
+    SetFileAttributesA(kLibrary, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(CopyFileA("database\\empty.mdb", kLibrary, FALSE));
+    QuitRequested = false;
+}
+
+void LibraryDialogsTest::TearDown() {
+    if (m_started) {
+        App().DestroyMainWindow();
+    }
+    ResetStore();
+    SetFileAttributesA(kLibrary, FILE_ATTRIBUTE_NORMAL);
+}
+
+void LibraryDialogsTest::Start() {
+    ResetStore(); // the program connects afresh, as at start-up
+    ASSERT_TRUE(App().CreateMainWindow(IDD_LORVEL_DIALOG));
+    m_started = true;
+    ASSERT_NE(TrayDialog, nullptr);
+}
+
+void LibraryDialogsTest::RunFromToolbox(Toolbox command, Scenario& scenario) {
+    MenuScript menu(ToolboxKeys(static_cast<int>(command)));
+    scenario.Run(
+        [] { SendMessageA(TrayDialog, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN); });
+    EXPECT_TRUE(menu.AllKeysPressed());
+    EXPECT_TRUE(scenario.Completed()) << "stuck at step " << scenario.StepsDone();
+}
+
+void LibraryDialogsTest::MakeLibraryReadOnly() {
+    ASSERT_TRUE(SetFileAttributesA(kLibrary, FILE_ATTRIBUTE_READONLY));
+}
+
+} // namespace brevicor::testing
