@@ -495,13 +495,3 @@ TEST_F(DragWineTest, HeldButtonMovedOutDragsTheText) {
 
 } // namespace
 } // namespace brevicor::testing
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(OleInitialize(nullptr))) {
-        return 2;
-    }
-    int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
-}
