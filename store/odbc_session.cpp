@@ -22,11 +22,13 @@ struct DiagnosticRecord {
 // Process-wide state of the store: one environment and one connection for the run, one
 // statement at a time.
 struct Session {
+    // The connection lives for the run and is not closed by a destructor at exit: by then the
+    // driver may already have destroyed its own state (its destructors run before ours when it
+    // was loaded after start-up), and disconnecting would call into it. The operating system
+    // closes the file with the process; ResetStore closes it on purpose.
     Session() = default;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
-    // The connection lives for the run; at process exit it is closed like any other handle.
-    ~Session() { Release(); }
 
     // Frees the statement, then the connection, then the environment, and forgets all three.
     void Release();
