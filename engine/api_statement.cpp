@@ -102,6 +102,7 @@ SQLRETURN set_statement_attribute(Statement& st, SQLINTEGER attribute, SQLULEN v
     switch (attribute) {
     case SQL_ATTR_ROW_ARRAY_SIZE:
     case SQL_ROWSET_SIZE:
+    case SQL_ATTR_PARAMSET_SIZE: // one set of parameter values per execution
         accepted = 1;
         break;
     case SQL_ATTR_CURSOR_TYPE:
@@ -149,6 +150,7 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT stmt, SQLUSMALLINT option) {
             st.bindings.clear();
             return SQL_SUCCESS;
         case SQL_RESET_PARAMS:
+            st.parameters.clear();
             return SQL_SUCCESS;
         default:
             return st.diag.error("HY092", "Invalid attribute/option identifier.");

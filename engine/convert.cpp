@@ -205,6 +205,31 @@ SQLRETURN put_pieces(const std::u16string* wide, const std::string* narrow, std:
 
 } // namespace
 
+std::optional<std::string> narrow_1252(std::u16string_view text, char32_t& refused) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        // Latin-1 code points keep their byte, except where 1252 put other letters (0x80..0x9F).
+        if (c <= 0xFF && widen_1252(static_cast<unsigned char>(c)) == c) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const auto* hit = std::find(std::begin(kHighControls), std::end(kHighControls), c);
+        if (hit != std::end(kHighControls)) {
+            out += static_cast<char>(0x80 + (hit - std::begin(kHighControls)));
+            continue;
+        }
+        refused = c;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            refused = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+        }
+        return std::nullopt;
+    }
+    return out;
+}
+
 SQLRETURN deliver_value(const Value& value, const ColumnInfo& column, SQLSMALLINT c_type,
                         SQLPOINTER target, SQLLEN buffer_length, SQLLEN* indicator,
                         GetDataProgress* progress, Diagnostics& diag) {

@@ -5,6 +5,9 @@
 #include "handles.hpp"
 #include "result_set.hpp"
 
+#include <optional>
+#include <string_view>
+
 namespace brevicor::engine {
 
 // Writes `value` into `target` as `c_type`. Text too long for the buffer is cut to
@@ -17,5 +20,10 @@ SQLRETURN deliver_value(const Value& value, const ColumnInfo& column, SQLSMALLIN
 
 // Decimal text of numbers, bytes of text: what SQL_C_CHAR gives for the value.
 std::string character_form(const Value& value);
+
+// Windows-1252 bytes of UTF-16 text, the inverse of what SQL_C_WCHAR delivers. Returns
+// nothing when a character has no byte; `refused` then receives that code point (a lone
+// surrogate counts as itself).
+std::optional<std::string> narrow_1252(std::u16string_view text, char32_t& refused);
 
 } // namespace brevicor::engine

@@ -1,6 +1,7 @@
 #include "execute.hpp"
 
 #include "library.hpp"
+#include "parameters.hpp"
 
 #include <cctype>
 #include <climits>
@@ -155,6 +156,7 @@ SQLRETURN describe_prepared(Statement& st) {
         return rc;
     }
     st.described.clear();
+    st.described_parameters = sqlite3_bind_parameter_count(stmt.get());
     const int n = sqlite3_column_count(stmt.get());
     for (int i = 0; i < n; ++i) {
         bool typed = false;
@@ -175,6 +177,9 @@ SQLRETURN execute_statement(Statement& st) {
     st.row_count = -1;
     SqliteStmt stmt;
     SQLRETURN rc = compile(st, stmt);
+    if (rc == SQL_SUCCESS) {
+        rc = bind_parameters(st, stmt.get());
+    }
     if (rc != SQL_SUCCESS) {
         return rc;
     }

@@ -46,6 +46,15 @@ struct ColumnBinding {
     SQLLEN* indicator = nullptr;
 };
 
+// One application parameter binding made with SQLBindParameter; read at execution time.
+struct ParameterBinding {
+    SQLSMALLINT c_type = SQL_C_DEFAULT;
+    SQLSMALLINT sql_type = SQL_VARCHAR;
+    SQLPOINTER value = nullptr;
+    SQLLEN buffer_length = 0;
+    SQLLEN* indicator = nullptr;
+};
+
 // How far SQLGetData has read a column of the current row (for piecewise reads).
 struct GetDataProgress {
     std::size_t offset = 0;
@@ -66,8 +75,10 @@ struct Statement {
     SQLLEN row_count = -1;
     std::map<SQLUSMALLINT, ColumnBinding> bindings;
     std::map<SQLINTEGER, SQLULEN> attrs;
+    std::map<SQLUSMALLINT, ParameterBinding> parameters;
     // Column descriptions of a prepared but not yet executed statement.
     std::vector<ColumnInfo> described;
+    int described_parameters = 0; // markers in the prepared text
     bool described_valid = false;
 };
 
