@@ -114,7 +114,7 @@ SQLRETURN bind_one(Diagnostics& diag, sqlite3_stmt* stmt, int index,
             const auto narrow = narrow_1252(wide, refused);
             if (!narrow) {
                 return diag.error("22018",
-                                  "Invalid character value for cast specification: " + which +
+                                  "Invalid character value for the requested type: " + which +
                                       " holds the character " + code_point_name(refused) +
                                       ", which Windows-1252 library text cannot hold.");
             }
