@@ -41,8 +41,8 @@ TEST_F(SessionTest, RejectedStatementTracesOnlyTheDriversMessage) {
 }
 
 TEST_F(SessionTest, MissingLibraryYieldsNothingAndIsNotRetried) {
-    std::filesystem::path kept = m_folder / "kept.mdb";
-    std::filesystem::copy_file(m_libraryPath, kept);
+    std::filesystem::path kept = work_ / "kept.mdb";
+    std::filesystem::copy_file(library_path(), kept);
     RemoveLibrary();
 
     EXPECT_EQ(CountPhrases(), 0);
@@ -52,11 +52,11 @@ TEST_F(SessionTest, MissingLibraryYieldsNothingAndIsNotRetried) {
     EXPECT_FALSE(write.stored);
     EXPECT_NE(write.message.find("phrases.mdb"), std::string::npos)
         << "the reason names the missing file: " << write.message;
-    EXPECT_FALSE(std::filesystem::exists(m_libraryPath)) << "the engine never creates a library";
+    EXPECT_FALSE(std::filesystem::exists(library_path())) << "the engine never creates a library";
     EXPECT_EQ(TakeTrace(), "") << "no statement ran, so no return code was traced";
 
     // The library comes back, but the run's one connection attempt is spent.
-    std::filesystem::copy_file(kept, m_libraryPath);
+    std::filesystem::copy_file(kept, library_path());
     EXPECT_FALSE(AddCategory("Work").stored);
     EXPECT_EQ(CountPhrasesInCategory("Work"), 0);
 

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include "tests/native/engine/library_fixture.hpp"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-// A fresh library file per test, in a temporary folder that is made the current directory, so
-// that the store's relative connection string finds it. The store is reset around each test,
-// and its trace lines are collected.
+// The engine's library fixture (a fresh library file per test, in a temporary folder made the
+// current directory, so that the store's relative connection string finds it), with the store
+// reset around each test and its trace lines collected.
 namespace brevicor::testing {
 
-class LibraryTest : public ::testing::Test {
+class LibraryTest : public brevicor::test::LibraryTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -27,12 +26,6 @@ protected:
     void RemoveLibrary();
 
     std::string TakeTrace();
-
-    std::filesystem::path m_folder;
-    std::filesystem::path m_libraryPath;
-
-private:
-    std::filesystem::path m_previousDir;
 };
 
 } // namespace brevicor::testing
