@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "store/odbc_session.h"
 #include "store/phrase_queries.h"
+#include "tests/wine/support/chosen_category.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -24,6 +25,7 @@
 namespace brevicor {
 namespace {
 
+using testing::ChosenCategory;
 using testing::FindVisibleDialog;
 using testing::MenuItemRecord;
 using testing::MenuScript;
@@ -33,21 +35,6 @@ using testing::ToolboxKeys;
 CLorvelApp& App() {
     return static_cast<CLorvelApp&>(*AfxGetApp());
 }
-
-// A category box with one selected name, for adding phrases to the test library.
-class ChosenCategory : public ComboBoxControl {
-public:
-    explicit ChosenCategory(std::string name) : m_name(std::move(name)) {}
-    void ResetContent() override {}
-    void AppendItem(const std::string&) override {}
-    void SetCurSel(int) override {}
-    int GetCurSel() const override { return 0; }
-    int GetCount() const override { return 1; }
-    std::string GetItemText(int index) const override { return index == 0 ? m_name : ""; }
-
-private:
-    std::string m_name;
-};
 
 struct PhraseRow {
     const char* category;
@@ -475,7 +462,7 @@ TEST_F(TrayProgramTest, EveryToolboxDialogOpensOverTheHiddenMainWindowAndCloses)
         int stepsUpFromExit;
         const char* caption;
     } cases[] = {
-        {1, "Brevicor"},   // About us
+        {1, "Brevicor"},       // About us
         {3, "Add New Phrase"}, // Add phrase
         {4, "Delete Category"},
         {5, "Add Category"},

@@ -3,6 +3,7 @@
 #include "store/odbc_session.h"
 #include "store/phrase_queries.h"
 #include "store/trace.h"
+#include "tests/wine/support/chosen_category.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,20 +17,6 @@ std::string g_trace;
 void CollectTrace(const char* text) {
     g_trace += text;
 }
-
-class SelectedItem : public ComboBoxControl {
-public:
-    explicit SelectedItem(std::string text) : m_text(std::move(text)) {}
-    void ResetContent() override {}
-    void AppendItem(const std::string&) override {}
-    void SetCurSel(int) override {}
-    int GetCurSel() const override { return 0; }
-    int GetCount() const override { return 1; }
-    std::string GetItemText(int index) const override { return index == 0 ? m_text : ""; }
-
-private:
-    std::string m_text;
-};
 
 class WineStoreTest : public ::testing::Test {
 protected:
@@ -50,7 +37,7 @@ TEST_F(WineStoreTest, ReachesTheEngineThroughOdbc32) {
     EXPECT_EQ(g_trace, "SQL_SUCCESS\n");
 
     std::string content = "Price: 5 \x80\r\nit's \x01\xFF";
-    WriteResult add = AddPhrase(SelectedItem("Caf\xE9"), "menu", content);
+    WriteResult add = AddPhrase(testing::ChosenCategory("Caf\xE9"), "menu", content);
     ASSERT_TRUE(add.stored) << add.message;
     EXPECT_EQ(GetContentByCategoryAndCode("CAF\xC9", "MENU"),
               "Price: 5 \x80\r\nit\xAC\x60s \x01\xFF")
