@@ -4,6 +4,7 @@
 #include "app/library_dialogs.h"
 #include "app/menu_preview_attach.h"
 #include "app/tray_dialog.h"
+#include "framework/gdi.h"
 #include "framework/win32_list_controls.h"
 #include "res/resource.h"
 #include "store/category_list.h"
@@ -86,15 +87,13 @@ void CLorvelDlg::OnPaint() {
         Default();
         return;
     }
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(m_hWnd, &paint);
-    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    CPaintDC dc(m_hWnd);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
     RECT client{};
     GetClientRect(m_hWnd, &client);
     int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_icon.get());
-    EndPaint(m_hWnd, &paint);
+    DrawIcon(dc.Get(), x, y, m_icon.get());
 }
 
 HCURSOR CLorvelDlg::OnQueryDragIcon() {
