@@ -187,15 +187,22 @@ SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
     }
     case SQL_HANDLE_DBC: {
         auto* c = static_cast<Connection*>(handle);
-        if (c->db) {
-            c->diag.clear();
-            return c->diag.error("HY010", "Disconnect before freeing the connection.");
+        Environment* env = c->env;
+        const std::lock_guard env_lock(env->mutex);
+        {
+            const std::lock_guard lock(c->mutex);
+            if (c->db) {
+                c->diag.clear();
+                return c->diag.error("HY010", "Disconnect before freeing the connection.");
+            }
         }
-        return erase_owned(c->env->connections, c) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
+        return erase_owned(env->connections, c) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
     }
     case SQL_HANDLE_STMT: {
         auto* st = static_cast<Statement*>(handle);
-        return erase_owned(st->dbc->statements, st) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
+        Connection* c = st->dbc;
+        const std::lock_guard lock(c->mutex);
+        return erase_owned(c->statements, st) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
     }
     default:
         return SQL_ERROR;
@@ -356,6 +363,8 @@ SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT com
         return enter<Environment>(handle, [&](Environment& e) -> SQLRETURN {
             SQLRETURN rc = SQL_SUCCESS;
             for (auto& c : e.connections) {
+                const std::lock_guard lock(c->mutex);
+                c->diag.clear();
                 if (end_transaction(*c, completion) != SQL_SUCCESS) {
                     rc = e.diag.error("25S03", "Transaction is rolled back or failed on a "
                                                "connection.");

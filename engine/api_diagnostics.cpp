@@ -23,6 +23,23 @@ Diagnostics* diagnostics_of(SQLSMALLINT type, SQLHANDLE handle) {
     }
 }
 
+// The lock that guards a handle's diagnostics while they are read.
+std::unique_lock<std::recursive_mutex> lock_of(SQLSMALLINT type, SQLHANDLE handle) {
+    if (handle == nullptr) {
+        return {};
+    }
+    switch (type) {
+    case SQL_HANDLE_ENV:
+        return std::unique_lock(mutex_of(*static_cast<Environment*>(handle)));
+    case SQL_HANDLE_DBC:
+        return std::unique_lock(mutex_of(*static_cast<Connection*>(handle)));
+    case SQL_HANDLE_STMT:
+        return std::unique_lock(mutex_of(*static_cast<Statement*>(handle)));
+    default:
+        return {};
+    }
+}
+
 // States defined by ODBC rather than by the SQL standard.
 bool odbc_defined(const std::string& state) {
     static const char* const classes[] = {"01S", "07S", "08S", "21S", "25S", "42S", "HY", "IM"};
@@ -55,6 +72,7 @@ extern "C" {
 SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                 SQLCHAR* state, SQLINTEGER* native, SQLCHAR* text,
                                 SQLSMALLINT text_max, SQLSMALLINT* text_length) {
+    const auto lock = lock_of(type, handle);
     Diagnostics* diag = diagnostics_of(type, handle);
     if (diag == nullptr) {
         return SQL_INVALID_HANDLE;
@@ -72,6 +90,7 @@ SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT 
 SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                   SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT value_max,
                                   SQLSMALLINT* length) {
+    const auto lock = lock_of(type, handle);
     Diagnostics* diag = diagnostics_of(type, handle);
     if (diag == nullptr) {
         return SQL_INVALID_HANDLE;
@@ -141,9 +160,12 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
 SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, SQLCHAR* state,
                            SQLINTEGER* native, SQLCHAR* text, SQLSMALLINT text_max,
                            SQLSMALLINT* text_length) {
-    Diagnostics* diag = stmt != nullptr  ? diagnostics_of(SQL_HANDLE_STMT, stmt)
-                        : dbc != nullptr ? diagnostics_of(SQL_HANDLE_DBC, dbc)
-                                         : diagnostics_of(SQL_HANDLE_ENV, env);
+    const SQLSMALLINT type = stmt != nullptr  ? SQL_HANDLE_STMT
+                             : dbc != nullptr ? SQL_HANDLE_DBC
+                                              : SQL_HANDLE_ENV;
+    const SQLHANDLE handle = stmt != nullptr ? stmt : dbc != nullptr ? dbc : env;
+    const auto lock = lock_of(type, handle);
+    Diagnostics* diag = diagnostics_of(type, handle);
     if (diag == nullptr) {
         return SQL_INVALID_HANDLE;
     }

@@ -6,19 +6,32 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <string>
 
 namespace brevicor::engine {
 
-// Runs one entry point: clears the handle's old diagnostics (records live until the next call
-// on the same handle), turns C++ exceptions into HY001/HY000 and remembers the return code for
-// SQL_DIAG_RETURNCODE.
+// The mutex that serialises work on a handle (see handles.hpp).
+inline std::recursive_mutex& mutex_of(Environment& env) {
+    return env.mutex;
+}
+inline std::recursive_mutex& mutex_of(Connection& c) {
+    return c.mutex;
+}
+inline std::recursive_mutex& mutex_of(Statement& st) {
+    return st.dbc->mutex;
+}
+
+// Runs one entry point under the handle's mutex: clears the handle's old diagnostics (records live
+// until the next call on the same handle), turns C++ exceptions into HY001/HY000 and remembers the
+// return code for SQL_DIAG_RETURNCODE.
 template <typename Handle, typename Fn> SQLRETURN enter(SQLHANDLE handle, Fn&& fn) {
     if (handle == nullptr) {
         return SQL_INVALID_HANDLE;
     }
     auto& object = *static_cast<Handle*>(handle);
+    const std::lock_guard lock(mutex_of(object));
     object.diag.clear();
     SQLRETURN rc = SQL_ERROR;
     try {

@@ -1,6 +1,13 @@
 // Internal handle types of the phrase-store driver. The driver manager only ever sees these
 // as opaque pointers; every object is owned by its parent through unique_ptr, so freeing an
 // environment or connection can never leak what hangs below it.
+//
+// Threads: an environment's mutex guards its connection list and its own state; a
+// connection's mutex guards the connection and everything below it (its statements, their
+// bindings, results and diagnostics, the SQLite handle). Every entry point takes the mutex of
+// the handle it works on, so separate connections run in parallel, and calls on one
+// connection (or its statements) from several threads are safe but run one after another.
+// SQLCancel alone takes no lock: it must reach a statement that is running.
 #pragma once
 
 #include "diagnostics.hpp"
@@ -10,9 +17,11 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <atomic>
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,13 +31,15 @@ struct Connection;
 struct Statement;
 
 struct Environment {
+    std::recursive_mutex mutex;
     Diagnostics diag;
-    SQLINTEGER odbc_version = SQL_OV_ODBC3;
+    std::atomic<SQLINTEGER> odbc_version = SQL_OV_ODBC3;
     std::list<std::unique_ptr<Connection>> connections;
 };
 
 struct Connection {
     explicit Connection(Environment* owner) : env(owner) {}
+    std::recursive_mutex mutex;
     Environment* env;
     Diagnostics diag;
     SqliteDb db;
