@@ -2,6 +2,7 @@
 #include "api_support.hpp"
 #include "connection_string.hpp"
 #include "library.hpp"
+#include "transaction.hpp"
 
 #include <odbcinst.h>
 
@@ -73,7 +74,7 @@ std::map<SQLINTEGER, SQLULEN> default_connection_attributes() {
             {SQL_ATTR_ACCESS_MODE, SQL_MODE_READ_WRITE},
             {SQL_ATTR_LOGIN_TIMEOUT, 0},
             {SQL_ATTR_CONNECTION_TIMEOUT, 0},
-            {SQL_ATTR_TXN_ISOLATION, SQL_TXN_SERIALIZABLE},
+            {SQL_ATTR_TXN_ISOLATION, SQL_TXN_READ_COMMITTED},
             {SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_DRIVER},
             {SQL_ATTR_PACKET_SIZE, 0},
             {SQL_ATTR_ANSI_APP, SQL_AA_TRUE},
@@ -82,20 +83,6 @@ std::map<SQLINTEGER, SQLULEN> default_connection_attributes() {
             {SQL_ATTR_METADATA_ID, SQL_FALSE},
             {SQL_ATTR_ASYNC_ENABLE, SQL_ASYNC_ENABLE_OFF},
             {SQL_ATTR_AUTO_IPD, SQL_FALSE}};
-}
-
-SQLRETURN end_transaction(Connection& c, SQLSMALLINT completion) {
-    // Autocommit is always on; only a transaction someone opened with BEGIN through isql
-    // can be pending.
-    if (c.db && sqlite3_get_autocommit(c.db.get()) == 0) {
-        const char* sql = completion == SQL_COMMIT ? "COMMIT" : "ROLLBACK";
-        const int rc = sqlite3_exec(c.db.get(), sql, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) {
-            const SqlFailure f = describe_sqlite_failure(c.db.get(), rc, false);
-            return c.diag.error(f.sqlstate, f.message, f.native);
-        }
-    }
-    return SQL_SUCCESS;
 }
 
 } // namespace
@@ -293,6 +280,11 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
         if (!c.db) {
             return c.diag.error("08003", "Connection not open.");
         }
+        if (transaction_open(c)) {
+            // Nothing is rolled back behind the application's back.
+            return c.diag.error("25000", "Invalid transaction state: commit or roll back the "
+                                         "open transaction before disconnecting.");
+        }
         c.statements.clear();
         c.db.reset();
         return SQL_SUCCESS;
@@ -306,9 +298,11 @@ SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC dbc, SQLINTEGER attribute, SQLPOINTE
         if (attribute == SQL_ATTR_CURRENT_CATALOG) {
             return SQL_SUCCESS; // a library file has a single catalog
         }
-        if (attribute == SQL_ATTR_AUTOCOMMIT && number != SQL_AUTOCOMMIT_ON) {
-            return c.diag.error("HYC00", "Every statement is saved on its own; manual "
-                                         "transactions are not supported.");
+        if (attribute == SQL_ATTR_AUTOCOMMIT) {
+            return set_autocommit(c, number);
+        }
+        if (attribute == SQL_ATTR_TXN_ISOLATION) {
+            return set_isolation(c, number);
         }
         if (attribute == SQL_ATTR_AUTO_IPD || attribute == SQL_ATTR_CONNECTION_DEAD) {
             return c.diag.error("HY092", "The attribute is read-only.");

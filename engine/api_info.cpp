@@ -61,12 +61,12 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
     case SQL_COLUMN_ALIAS:
     case SQL_EXPRESSIONS_IN_ORDERBY:
     case SQL_LIKE_ESCAPE_CLAUSE:
+    case SQL_MULTIPLE_ACTIVE_TXN:
         out = std::string("Y");
         return true;
     case SQL_ACCESSIBLE_PROCEDURES:
     case SQL_PROCEDURES:
     case SQL_MULT_RESULT_SETS:
-    case SQL_MULTIPLE_ACTIVE_TXN:
     case SQL_NEED_LONG_DATA_LEN:
     case SQL_ORDER_BY_COLUMNS_IN_SELECT:
     case SQL_OUTER_JOINS:
@@ -78,7 +78,7 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
         out = std::string("N");
         return true;
     case SQL_TXN_CAPABLE:
-        out = SQLUSMALLINT{SQL_TC_NONE};
+        out = SQLUSMALLINT{SQL_TC_ALL}; // DDL takes part in transactions like any statement
         return true;
     case SQL_CURSOR_COMMIT_BEHAVIOR:
     case SQL_CURSOR_ROLLBACK_BEHAVIOR:
@@ -107,8 +107,10 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
         out = SQLUSMALLINT{SQL_FILE_NOT_SUPPORTED};
         return true;
     case SQL_TXN_ISOLATION_OPTION:
+        out = SQLUINTEGER{SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE};
+        return true;
     case SQL_DEFAULT_TXN_ISOLATION:
-        out = SQLUINTEGER{SQL_TXN_SERIALIZABLE};
+        out = SQLUINTEGER{SQL_TXN_READ_COMMITTED};
         return true;
     case SQL_MAX_DRIVER_CONNECTIONS:
     case SQL_MAX_CONCURRENT_ACTIVITIES:

@@ -2,6 +2,7 @@
 
 #include "library.hpp"
 #include "parameters.hpp"
+#include "transaction.hpp"
 
 #include <cctype>
 #include <climits>
@@ -180,10 +181,14 @@ SQLRETURN execute_statement(Statement& st) {
     if (rc == SQL_SUCCESS) {
         rc = bind_parameters(st, stmt.get());
     }
+    if (rc == SQL_SUCCESS) {
+        rc = begin_for_statement(st, stmt.get());
+    }
     if (rc != SQL_SUCCESS) {
         return rc;
     }
     sqlite3* db = st.dbc->db.get();
+    const bool in_transaction = transaction_open(*st.dbc);
     const int ncols = sqlite3_column_count(stmt.get());
     ResultSet rs;
     std::vector<bool> typed(static_cast<std::size_t>(ncols));
@@ -209,10 +214,14 @@ SQLRETURN execute_statement(Statement& st) {
             break;
         } else {
             const SqlFailure f = describe_sqlite_failure(db, step, false);
-            return st.diag.error(f.sqlstate, f.message, f.native);
+            st.diag.add(f.sqlstate, f.message, f.native);
+            stmt.reset();
+            note_lost_transaction(st, in_transaction);
+            return SQL_ERROR;
         }
     }
-    // Finalising now releases every lock: each statement is complete and durable on return.
+    // Finalising now releases every lock outside a transaction: each statement is complete and
+    // durable on return.
     stmt.reset();
     if (ncols == 0) {
         const std::string keyword = leading_keyword(st.sql);
