@@ -165,8 +165,6 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
     case SQL_SCHEMA_USAGE:
     case SQL_BATCH_SUPPORT:
     case SQL_BATCH_ROW_COUNT:
-    case SQL_PARAM_ARRAY_ROW_COUNTS:
-    case SQL_PARAM_ARRAY_SELECTS:
     case SQL_CONVERT_FUNCTIONS:
     case SQL_TIMEDATE_FUNCTIONS:
     case SQL_SYSTEM_FUNCTIONS:
@@ -178,6 +176,12 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
     case SQL_SUBQUERIES:
     case SQL_UNION:
         out = SQLUINTEGER{0};
+        return true;
+    case SQL_PARAM_ARRAY_ROW_COUNTS:
+        out = SQLUINTEGER{SQL_PARC_NO_BATCH}; // one row count for the whole array
+        return true;
+    case SQL_PARAM_ARRAY_SELECTS:
+        out = SQLUINTEGER{SQL_PAS_NO_SELECT};
         return true;
     case SQL_STRING_FUNCTIONS:
         out = SQLUINTEGER{SQL_FN_STR_LENGTH | SQL_FN_STR_SUBSTRING};

@@ -101,9 +101,14 @@ SQLRETURN set_statement_attribute(Statement& st, SQLINTEGER attribute, SQLULEN v
     SQLULEN accepted = value;
     switch (attribute) {
     case SQL_ATTR_ROW_ARRAY_SIZE:
-    case SQL_ROWSET_SIZE:
-    case SQL_ATTR_PARAMSET_SIZE: // one set of parameter values per execution
+    case SQL_ROWSET_SIZE: // one row per fetch
         accepted = 1;
+        break;
+    case SQL_ATTR_PARAMSET_SIZE:
+        if (value == 0) {
+            return st.diag.error("HY024", "Invalid attribute value: at least one set of "
+                                          "parameter values is needed.");
+        }
         break;
     case SQL_ATTR_CURSOR_TYPE:
         accepted = SQL_CURSOR_FORWARD_ONLY;
@@ -180,9 +185,7 @@ SQLRETURN SQL_API SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
             return st.diag.error("HY009", "Invalid use of null pointer.");
         }
         close_cursor(st);
-        st.sql = text_argument(text, length);
-        st.prepared = true;
-        st.described_valid = false;
+        set_statement_text(st, text_argument(text, length), true);
         return SQL_SUCCESS;
     });
 }
@@ -201,9 +204,7 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         if (text == nullptr) {
             return st.diag.error("HY009", "Invalid use of null pointer.");
         }
-        st.sql = text_argument(text, length);
-        st.prepared = false;
-        st.described_valid = false;
+        set_statement_text(st, text_argument(text, length), false);
         return execute_statement(st);
     });
 }
@@ -434,7 +435,7 @@ SQLRETURN SQL_API SQLTables(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLS
                             SQLCHAR* table, SQLSMALLINT table_length, SQLCHAR* types,
                             SQLSMALLINT types_length) {
     return enter<Statement>(stmt, [&](Statement& st) -> SQLRETURN {
-        st.prepared = false;
+        set_statement_text(st, {}, false);
         return list_tables(st, pattern_argument(table, table_length),
                            pattern_argument(types, types_length));
     });
@@ -444,7 +445,7 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQL
                              SQLCHAR* table, SQLSMALLINT table_length, SQLCHAR* column,
                              SQLSMALLINT column_length) {
     return enter<Statement>(stmt, [&](Statement& st) -> SQLRETURN {
-        st.prepared = false;
+        set_statement_text(st, {}, false);
         return list_columns(st, pattern_argument(table, table_length),
                             pattern_argument(column, column_length));
     });
@@ -452,7 +453,7 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQL
 
 SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT stmt, SQLSMALLINT data_type) {
     return enter<Statement>(stmt, [&](Statement& st) -> SQLRETURN {
-        st.prepared = false;
+        set_statement_text(st, {}, false);
         return list_types(st, data_type);
     });
 }

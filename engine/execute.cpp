@@ -147,88 +147,172 @@ void open_cursor(Statement& st, ResultSet rows) {
     st.row_count = -1;
 }
 
-SQLRETURN describe_prepared(Statement& st) {
-    if (st.described_valid) {
-        return SQL_SUCCESS;
-    }
-    SqliteStmt stmt;
-    const SQLRETURN rc = compile(st, stmt);
-    if (rc != SQL_SUCCESS) {
-        return rc;
-    }
+void set_statement_text(Statement& st, std::string sql, bool prepared) {
+    st.sql = std::move(sql);
+    st.prepared = prepared;
+    st.compiled.reset();
     st.described.clear();
-    st.described_parameters = sqlite3_bind_parameter_count(stmt.get());
-    const int n = sqlite3_column_count(stmt.get());
-    for (int i = 0; i < n; ++i) {
-        bool typed = false;
-        ColumnInfo col = describe_column(st.dbc->db.get(), stmt.get(), i, typed);
-        if (!typed) {
-            col.sql_type = SQL_VARCHAR;
-            col.size = 255;
-            col.type_name = "VARCHAR";
+    st.described_parameters = 0;
+    st.described_valid = false;
+}
+
+namespace {
+
+// The compiled form of `st.sql`, compiled on first use and described at the same time.
+SQLRETURN compiled_statement(Statement& st, sqlite3_stmt*& out) {
+    if (!st.compiled) {
+        SqliteStmt stmt;
+        const SQLRETURN rc = compile(st, stmt);
+        if (rc != SQL_SUCCESS) {
+            return rc;
         }
-        st.described.push_back(std::move(col));
+        st.compiled = std::move(stmt);
+        st.described.clear();
+        st.described_parameters = sqlite3_bind_parameter_count(st.compiled.get());
+        const int n = sqlite3_column_count(st.compiled.get());
+        for (int i = 0; i < n; ++i) {
+            bool typed = false;
+            ColumnInfo col = describe_column(st.dbc->db.get(), st.compiled.get(), i, typed);
+            if (!typed) {
+                col.sql_type = SQL_VARCHAR;
+                col.size = 255;
+                col.type_name = "VARCHAR";
+            }
+            st.described.push_back(std::move(col));
+        }
+        st.described_valid = true;
     }
-    st.described_valid = true;
+    out = st.compiled.get();
     return SQL_SUCCESS;
 }
 
-SQLRETURN execute_statement(Statement& st) {
-    close_cursor(st);
-    st.row_count = -1;
-    SqliteStmt stmt;
-    SQLRETURN rc = compile(st, stmt);
-    if (rc == SQL_SUCCESS) {
-        rc = bind_parameters(st, stmt.get());
+// Steps `stmt` to its end, collecting rows into `rs` (when it has columns). A query stops
+// once SQL_ATTR_MAX_ROWS rows are read; a writing statement always runs to completion.
+int step_all(Statement& st, sqlite3_stmt* stmt, ResultSet& rs) {
+    const int ncols = sqlite3_column_count(stmt);
+    const SQLULEN max_rows = st.attrs[SQL_ATTR_MAX_ROWS];
+    const bool read_only = sqlite3_stmt_readonly(stmt) != 0;
+    for (;;) {
+        const int step = sqlite3_step(stmt);
+        if (step != SQLITE_ROW) {
+            return step;
+        }
+        if (max_rows != 0 && rs.rows.size() >= max_rows) {
+            if (read_only) {
+                return SQLITE_DONE;
+            }
+            continue;
+        }
+        Row row;
+        row.reserve(static_cast<std::size_t>(ncols));
+        for (int i = 0; i < ncols; ++i) {
+            row.push_back(read_value(stmt, i));
+        }
+        rs.rows.push_back(std::move(row));
     }
-    if (rc == SQL_SUCCESS) {
-        rc = begin_for_statement(st, stmt.get());
+}
+
+SQLRETURN step_failure(Statement& st, int step, bool in_transaction, const std::string& where) {
+    sqlite3* db = st.dbc->db.get();
+    const SqlFailure f = describe_sqlite_failure(db, step, false);
+    st.diag.add(f.sqlstate, where + f.message, f.native);
+    sqlite3_reset(st.compiled.get());
+    note_lost_transaction(st, in_transaction);
+    return SQL_ERROR;
+}
+
+// Writes SQL_ATTR_PARAMS_PROCESSED_PTR and one entry of SQL_ATTR_PARAM_STATUS_PTR.
+void report_processed(Statement& st, SQLULEN processed) {
+    if (auto* p = reinterpret_cast<SQLULEN*>(st.attrs[SQL_ATTR_PARAMS_PROCESSED_PTR])) {
+        *p = processed;
     }
+}
+void report_status(Statement& st, std::size_t set, SQLUSMALLINT status) {
+    if (auto* p = reinterpret_cast<SQLUSMALLINT*>(st.attrs[SQL_ATTR_PARAM_STATUS_PTR])) {
+        p[set] = status;
+    }
+}
+bool ignored(Statement& st, std::size_t set) {
+    const auto* p = reinterpret_cast<const SQLUSMALLINT*>(st.attrs[SQL_ATTR_PARAM_OPERATION_PTR]);
+    return p != nullptr && p[set] == SQL_PARAM_IGNORE;
+}
+
+SQLRETURN savepoint(Statement& st, const char* sql) {
+    sqlite3* db = st.dbc->db.get();
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const SqlFailure f = describe_sqlite_failure(db, rc, false);
+        return st.diag.error(f.sqlstate, f.message, f.native);
+    }
+    return SQL_SUCCESS;
+}
+
+// Runs every set of an array of parameter values (SQL_ATTR_PARAMSET_SIZE > 1) as one unit:
+// either every set is saved, or, when one fails, none is. The failing set is marked
+// SQL_PARAM_ERROR, the others SQL_PARAM_UNUSED, and the diagnostic names the set.
+SQLRETURN run_array(Statement& st, sqlite3_stmt* stmt, std::size_t sets, bool in_transaction,
+                    SQLLEN& changes) {
+    for (std::size_t i = 0; i < sets; ++i) {
+        report_status(st, i, SQL_PARAM_UNUSED);
+    }
+    SQLRETURN rc = savepoint(st, "SAVEPOINT brevicor_parameter_array");
     if (rc != SQL_SUCCESS) {
         return rc;
     }
     sqlite3* db = st.dbc->db.get();
-    const bool in_transaction = transaction_open(*st.dbc);
-    const int ncols = sqlite3_column_count(stmt.get());
-    ResultSet rs;
-    std::vector<bool> typed(static_cast<std::size_t>(ncols));
-    for (int i = 0; i < ncols; ++i) {
-        bool t = false;
-        rs.columns.push_back(describe_column(db, stmt.get(), i, t));
-        typed[static_cast<std::size_t>(i)] = t;
-    }
-    const SQLULEN max_rows = st.attrs[SQL_ATTR_MAX_ROWS];
-    for (;;) {
-        const int step = sqlite3_step(stmt.get());
-        if (step == SQLITE_ROW) {
-            if (max_rows != 0 && rs.rows.size() >= max_rows) {
-                continue; // keep stepping so a write statement still completes
+    for (std::size_t i = 0; i < sets; ++i) {
+        if (ignored(st, i)) {
+            continue;
+        }
+        report_processed(st, i + 1);
+        const std::string where = "Parameter set " + std::to_string(i + 1) + " of " +
+                                  std::to_string(sets) + ", so no set was saved: ";
+        sqlite3_reset(stmt);
+        rc = bind_parameters(st, stmt, i);
+        ResultSet ignored_rows;
+        const int step = rc == SQL_SUCCESS ? step_all(st, stmt, ignored_rows) : SQLITE_DONE;
+        if (rc != SQL_SUCCESS || step != SQLITE_DONE) {
+            if (rc == SQL_SUCCESS) {
+                const SqlFailure f = describe_sqlite_failure(db, step, false);
+                st.diag.add(f.sqlstate, where + f.message, f.native);
+            } else {
+                st.diag.add("01000", where.substr(0, where.size() - 2) + ".");
             }
-            Row row;
-            row.reserve(static_cast<std::size_t>(ncols));
-            for (int i = 0; i < ncols; ++i) {
-                row.push_back(read_value(stmt.get(), i));
-            }
-            rs.rows.push_back(std::move(row));
-        } else if (step == SQLITE_DONE) {
-            break;
-        } else {
-            const SqlFailure f = describe_sqlite_failure(db, step, false);
-            st.diag.add(f.sqlstate, f.message, f.native);
-            stmt.reset();
+            report_status(st, i, SQL_PARAM_ERROR);
+            sqlite3_reset(stmt);
+            // Undo the sets before; a transaction SQLite already ended has nothing to undo.
+            sqlite3_exec(db, "ROLLBACK TO brevicor_parameter_array", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "RELEASE brevicor_parameter_array", nullptr, nullptr, nullptr);
             note_lost_transaction(st, in_transaction);
             return SQL_ERROR;
         }
+        changes += sqlite3_changes(db);
     }
-    // Finalising now releases every lock outside a transaction: each statement is complete and
-    // durable on return.
-    stmt.reset();
-    if (ncols == 0) {
+    sqlite3_reset(stmt);
+    rc = savepoint(st, "RELEASE brevicor_parameter_array");
+    if (rc != SQL_SUCCESS) {
+        sqlite3_exec(db, "ROLLBACK TO brevicor_parameter_array", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "RELEASE brevicor_parameter_array", nullptr, nullptr, nullptr);
+        return rc;
+    }
+    for (std::size_t i = 0; i < sets; ++i) {
+        if (!ignored(st, i)) {
+            report_status(st, i, SQL_PARAM_SUCCESS);
+        }
+    }
+    return SQL_SUCCESS;
+}
+
+// The statement's result once it ran: a cursor, or a row count (SQL_NO_DATA for a searched
+// UPDATE or DELETE that changed nothing, under ODBC 3).
+SQLRETURN finish(Statement& st, ResultSet rs, const std::vector<bool>& typed, SQLLEN changes) {
+    if (rs.columns.empty()) {
         const std::string keyword = leading_keyword(st.sql);
         if (keyword == "INSERT" || keyword == "UPDATE" || keyword == "DELETE" ||
             keyword == "REPLACE") {
-            st.row_count = sqlite3_changes(db);
-            if ((keyword == "UPDATE" || keyword == "DELETE") && st.row_count == 0) {
+            st.row_count = changes;
+            if ((keyword == "UPDATE" || keyword == "DELETE") && st.row_count == 0 &&
+                st.dbc->env->odbc_version != SQL_OV_ODBC2) {
                 return SQL_NO_DATA;
             }
         }
@@ -241,6 +325,76 @@ SQLRETURN execute_statement(Statement& st) {
     }
     open_cursor(st, std::move(rs));
     return SQL_SUCCESS;
+}
+
+} // namespace
+
+SQLRETURN describe_prepared(Statement& st) {
+    if (st.described_valid) {
+        return SQL_SUCCESS;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    return compiled_statement(st, stmt);
+}
+
+SQLRETURN execute_statement(Statement& st) {
+    close_cursor(st);
+    st.row_count = -1;
+    sqlite3_stmt* stmt = nullptr;
+    SQLRETURN rc = compiled_statement(st, stmt);
+    if (rc != SQL_SUCCESS) {
+        return rc;
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    sqlite3* db = st.dbc->db.get();
+    const int ncols = sqlite3_column_count(stmt);
+    const std::size_t sets = std::max<SQLULEN>(st.attrs[SQL_ATTR_PARAMSET_SIZE], 1);
+    report_processed(st, 0);
+    if (sets > 1 && ncols > 0) {
+        return st.diag.error("HYC00", "Optional feature not implemented: an array of parameter "
+                                      "values can only be used with a statement that returns "
+                                      "no rows.");
+    }
+    rc = begin_for_statement(st, stmt);
+    if (rc != SQL_SUCCESS) {
+        return rc;
+    }
+    const bool in_transaction = transaction_open(*st.dbc);
+    ResultSet rs;
+    std::vector<bool> typed(static_cast<std::size_t>(ncols));
+    for (int i = 0; i < ncols; ++i) {
+        bool t = false;
+        rs.columns.push_back(describe_column(db, stmt, i, t));
+        typed[static_cast<std::size_t>(i)] = t;
+    }
+    SQLLEN changes = 0;
+    if (sets > 1) {
+        rc = run_array(st, stmt, sets, in_transaction, changes);
+    } else if (ignored(st, 0)) {
+        report_status(st, 0, SQL_PARAM_UNUSED);
+    } else {
+        report_processed(st, 1);
+        rc = bind_parameters(st, stmt, 0);
+        if (rc == SQL_SUCCESS) {
+            const int step = step_all(st, stmt, rs);
+            if (step != SQLITE_DONE) {
+                rc = step_failure(st, step, in_transaction, "");
+            }
+            changes = sqlite3_changes(db);
+        }
+        report_status(st, 0, rc == SQL_SUCCESS ? SQL_PARAM_SUCCESS : SQL_PARAM_ERROR);
+    }
+    // Resetting now releases every lock outside a transaction: each statement is complete and
+    // durable on return.
+    sqlite3_reset(stmt);
+    if (!st.prepared) {
+        st.compiled.reset();
+    }
+    if (rc != SQL_SUCCESS) {
+        return rc;
+    }
+    return finish(st, std::move(rs), typed, changes);
 }
 
 } // namespace brevicor::engine

@@ -7,6 +7,9 @@
 
 namespace brevicor::engine {
 
+// Gives the statement new text: forgets what was compiled for the old one.
+void set_statement_text(Statement& st, std::string sql, bool prepared);
+
 // Runs `st.sql`. Rows are read completely before returning so no lock is held afterwards.
 // A searched UPDATE or DELETE that changes no row answers SQL_NO_DATA.
 SQLRETURN execute_statement(Statement& st);

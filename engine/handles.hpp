@@ -87,7 +87,11 @@ struct Statement {
     std::map<SQLUSMALLINT, ColumnBinding> bindings;
     std::map<SQLINTEGER, SQLULEN> attrs;
     std::map<SQLUSMALLINT, ParameterBinding> parameters;
-    // Column descriptions of a prepared but not yet executed statement.
+    // The text compiled once and run again on each SQLExecute; reset after each run, so it
+    // holds no lock between executions.
+    SqliteStmt compiled;
+    // Column descriptions of the compiled text, kept so that describing after an execution
+    // never compiles the text again (after DDL it would no longer compile).
     std::vector<ColumnInfo> described;
     int described_parameters = 0; // markers in the prepared text
     bool described_valid = false;

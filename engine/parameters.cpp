@@ -72,15 +72,78 @@ std::string code_point_name(char32_t c) {
     return buf;
 }
 
-SQLRETURN bind_one(Diagnostics& diag, sqlite3_stmt* stmt, int index,
-                   const ParameterBinding& binding, SQLLEN offset) {
+// Size of one value of a fixed-size C type; 0 for character and binary data.
+std::size_t fixed_size(SQLSMALLINT c_type) {
+    switch (c_type) {
+    case SQL_C_SLONG:
+    case SQL_C_LONG:
+    case SQL_C_ULONG:
+        return sizeof(SQLINTEGER);
+    case SQL_C_SSHORT:
+    case SQL_C_SHORT:
+    case SQL_C_USHORT:
+        return sizeof(SQLSMALLINT);
+    case SQL_C_STINYINT:
+    case SQL_C_TINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        return 1;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+        return sizeof(std::int64_t);
+    case SQL_C_DOUBLE:
+        return sizeof(double);
+    case SQL_C_FLOAT:
+        return sizeof(float);
+    default:
+        return 0;
+    }
+}
+
+// Where one set of an array of parameter values lies, following SQL_ATTR_PARAM_BIND_TYPE
+// (column-wise: each value one element further, or row-wise: one structure further) and
+// SQL_ATTR_PARAM_BIND_OFFSET_PTR.
+struct SetOffsets {
+    SQLLEN value = 0;
+    SQLLEN indicator = 0;
+};
+
+SetOffsets offsets_of(const Statement& st, const ParameterBinding& binding, SQLSMALLINT c_type,
+                      std::size_t set) {
+    const auto attr = [&st](SQLINTEGER a) { return st.attrs.at(a); };
+    SQLLEN base = 0;
+    if (const auto* p = reinterpret_cast<const char*>(attr(SQL_ATTR_PARAM_BIND_OFFSET_PTR))) {
+        std::memcpy(&base, p, sizeof base);
+    }
+    const auto row_size = static_cast<SQLLEN>(attr(SQL_ATTR_PARAM_BIND_TYPE));
+    const auto i = static_cast<SQLLEN>(set);
+    if (row_size != SQL_PARAM_BIND_BY_COLUMN) {
+        return {base + i * row_size, base + i * row_size};
+    }
+    const std::size_t fixed = fixed_size(c_type);
+    const SQLLEN element = fixed != 0 ? static_cast<SQLLEN>(fixed) : binding.buffer_length;
+    return {base + i * element, base + i * static_cast<SQLLEN>(sizeof(SQLLEN))};
+}
+
+SQLRETURN bind_one(const Statement& st, Diagnostics& diag, sqlite3_stmt* stmt, int index,
+                   const ParameterBinding& binding, std::size_t set) {
     const std::string which = "parameter " + std::to_string(index);
-    const char* value =
-        binding.value != nullptr ? static_cast<const char*>(binding.value) + offset : nullptr;
-    const SQLLEN* indicator = binding.indicator != nullptr
-                                  ? reinterpret_cast<const SQLLEN*>(
-                                        reinterpret_cast<const char*>(binding.indicator) + offset)
-                                  : nullptr;
+    const SQLSMALLINT c_type =
+        binding.c_type == SQL_C_DEFAULT ? default_c_type(binding.sql_type) : binding.c_type;
+    const SetOffsets offsets = offsets_of(st, binding, c_type, set);
+    const char* value = binding.value != nullptr
+                            ? static_cast<const char*>(binding.value) + offsets.value
+                            : nullptr;
+    // Applications pack their buffers as they like (pyodbc's rows are not aligned): the
+    // indicator is copied, never read in place.
+    SQLLEN indicator_value = 0;
+    const SQLLEN* indicator = nullptr;
+    if (binding.indicator != nullptr) {
+        std::memcpy(&indicator_value,
+                    reinterpret_cast<const char*>(binding.indicator) + offsets.indicator,
+                    sizeof indicator_value);
+        indicator = &indicator_value;
+    }
     int rc = SQLITE_OK;
     if (indicator != nullptr && *indicator == SQL_NULL_DATA) {
         rc = sqlite3_bind_null(stmt, index);
@@ -93,8 +156,6 @@ SQLRETURN bind_one(Diagnostics& diag, sqlite3_stmt* stmt, int index,
     } else if (value == nullptr) {
         return diag.error("HY009", "Invalid use of null pointer: " + which + " has no value.");
     } else {
-        const SQLSMALLINT c_type =
-            binding.c_type == SQL_C_DEFAULT ? default_c_type(binding.sql_type) : binding.c_type;
         switch (c_type) {
         case SQL_C_CHAR:
             // Windows-1252 bytes go in unchanged; SQLite never checks text encoding.
@@ -212,11 +273,8 @@ bool supported_parameter_type(SQLSMALLINT c_type) {
     }
 }
 
-SQLRETURN bind_parameters(Statement& st, sqlite3_stmt* stmt) {
+SQLRETURN bind_parameters(Statement& st, sqlite3_stmt* stmt, std::size_t set) {
     const int count = sqlite3_bind_parameter_count(stmt);
-    const auto* offset_ptr =
-        reinterpret_cast<const SQLLEN*>(st.attrs[SQL_ATTR_PARAM_BIND_OFFSET_PTR]);
-    const SQLLEN offset = offset_ptr != nullptr ? *offset_ptr : 0;
     for (int i = 1; i <= count; ++i) {
         const auto it = st.parameters.find(static_cast<SQLUSMALLINT>(i));
         if (i > std::numeric_limits<SQLUSMALLINT>::max() || it == st.parameters.end()) {
@@ -225,7 +283,7 @@ SQLRETURN bind_parameters(Statement& st, sqlite3_stmt* stmt) {
                                               " parameter(s), but no value is bound to parameter " +
                                               std::to_string(i) + ".");
         }
-        const SQLRETURN rc = bind_one(st.diag, stmt, i, it->second, offset);
+        const SQLRETURN rc = bind_one(st, st.diag, stmt, i, it->second, set);
         if (rc != SQL_SUCCESS) {
             return rc;
         }

@@ -10,7 +10,8 @@ namespace brevicor::engine {
 bool supported_parameter_type(SQLSMALLINT c_type);
 
 // Binds every parameter marker of `stmt` from the statement's bindings, reading the values
-// now (they may change between executions). Fails with 07002 when a marker has no binding.
-SQLRETURN bind_parameters(Statement& st, sqlite3_stmt* stmt);
+// of parameter set `set` (0 unless SQL_ATTR_PARAMSET_SIZE asks for an array) now: they may
+// change between executions. Fails with 07002 when a marker has no binding.
+SQLRETURN bind_parameters(Statement& st, sqlite3_stmt* stmt, std::size_t set);
 
 } // namespace brevicor::engine

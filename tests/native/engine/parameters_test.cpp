@@ -399,14 +399,159 @@ TEST_F(ParametersTest, UnsupportedBindingsAreRefused) {
         }
         EXPECT_EQ(state(), c.sqlstate) << message();
     }
-    // Arrays of parameter sets would silently run only their first set: refused as 01S02.
-    EXPECT_EQ(SQLSetStmtAttr(st(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(5), 0),
-              SQL_SUCCESS_WITH_INFO);
-    EXPECT_EQ(diagnostics(SQL_HANDLE_STMT, st()).at(0).sqlstate, "01S02");
-    SQLULEN paramset = 0;
-    ASSERT_EQ(SQLGetStmtAttr(st(), SQL_ATTR_PARAMSET_SIZE, &paramset, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(paramset, 1U);
+    EXPECT_EQ(SQLSetStmtAttr(st(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(0), 0),
+              SQL_ERROR);
+    EXPECT_EQ(diagnostics(SQL_HANDLE_STMT, st()).at(0).sqlstate, "HY024");
     EXPECT_EQ(scalar("SELECT COUNT(PhraseID) FROM phrase"), "0");
+}
+
+// Arrays of parameter values (SQL_ATTR_PARAMSET_SIZE > 1), as pyodbc's fast_executemany and
+// bulk loaders send them.
+class ParameterArraysTest : public ParametersTest {
+protected:
+    static constexpr SQLULEN kSets = 3;
+    void SetUp() override {
+        ParametersTest::SetUp();
+        set_attr(SQL_ATTR_PARAMSET_SIZE, kSets);
+        set_attr(SQL_ATTR_PARAMS_PROCESSED_PTR, reinterpret_cast<SQLULEN>(&processed_));
+        set_attr(SQL_ATTR_PARAM_STATUS_PTR, reinterpret_cast<SQLULEN>(status_));
+    }
+    void set_attr(SQLINTEGER attribute, SQLULEN value) {
+        ASSERT_EQ(SQLSetStmtAttr(st(), attribute, reinterpret_cast<SQLPOINTER>(value), 0),
+                  SQL_SUCCESS);
+    }
+    // Column-wise arrays of fixed-width text, one per marker.
+    struct TextColumn {
+        char values[kSets][300] = {};
+        SQLLEN lengths[kSets] = {};
+    };
+    void fill(TextColumn& column, const std::vector<std::string>& values) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            std::memcpy(column.values[i], values[i].data(), values[i].size());
+            column.lengths[i] = static_cast<SQLLEN>(values[i].size());
+        }
+    }
+    void bind_columns(TextColumn* columns, SQLUSMALLINT count) {
+        for (SQLUSMALLINT n = 1; n <= count; ++n) {
+            ASSERT_EQ(bind(n, SQL_C_CHAR, SQL_VARCHAR, columns[n - 1].values, 300,
+                           columns[n - 1].lengths),
+                      SQL_SUCCESS);
+        }
+    }
+    std::vector<SQLUSMALLINT> statuses() const { return {status_, status_ + kSets}; }
+
+    SQLULEN processed_ = 99;
+    SQLUSMALLINT status_[kSets] = {99, 99, 99};
+};
+
+TEST_F(ParameterArraysTest, ColumnWiseArraysSaveEverySetAndReportEach) {
+    TextColumn columns[3];
+    fill(columns[0], {"c1", "c2", "c3"});
+    fill(columns[1], {"k1", "k2", "k3"});
+    fill(columns[2], {"one", "caf\xE9", ""});
+    ASSERT_EQ(prepare("INSERT INTO phrase (category, code, content) VALUES (?, ?, ?)"),
+              SQL_SUCCESS);
+    bind_columns(columns, 3);
+    ASSERT_EQ(execute(), SQL_SUCCESS) << message();
+    EXPECT_EQ(processed_, kSets);
+    EXPECT_EQ(statuses(), (std::vector<SQLUSMALLINT>(kSets, SQL_PARAM_SUCCESS)));
+    SQLLEN count = 0;
+    ASSERT_EQ(SQLRowCount(st(), &count), SQL_SUCCESS);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(query("SELECT category, code, content FROM phrase ORDER BY PhraseID"),
+              (Rows{{"c1", "k1", "one"}, {"c2", "k2", "caf\xE9"}, {"c3", "k3", ""}}));
+
+    // An array of searched updates: one row count for the whole array; SQL_NO_DATA only when
+    // no set changed a row.
+    fill(columns[0], {"new", "new", "new"});
+    fill(columns[1], {"k1", "absent", "k3"});
+    ASSERT_EQ(prepare("UPDATE phrase SET content = ? WHERE code = ?"), SQL_SUCCESS);
+    bind_columns(columns, 2);
+    ASSERT_EQ(execute(), SQL_SUCCESS) << message();
+    ASSERT_EQ(SQLRowCount(st(), &count), SQL_SUCCESS);
+    EXPECT_EQ(count, 2);
+    fill(columns[1], {"absent", "absent", "absent"});
+    EXPECT_EQ(execute(), SQL_NO_DATA);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM phrase WHERE content = 'new'"), "2");
+}
+
+TEST_F(ParameterArraysTest, PackedRowWiseBuffersAreReadWhereverTheyLie) {
+    // One row: category text (5), its length, code text (7), its length, a 32-bit number, its
+    // length; packed without padding, so most fields sit at odd addresses.
+    constexpr std::size_t kCategory = 0, kCategoryLength = 5, kCode = 13, kCodeLength = 20,
+                          kNumber = 28, kNumberLength = 32, kRow = 40;
+    std::vector<char> rows(kSets * kRow + 1);
+    char* base = rows.data() + 1; // odd start as well
+    const char* codes[] = {"r1", "r22", "r333"};
+    for (std::size_t i = 0; i < kSets; ++i) {
+        char* row = base + i * kRow;
+        const SQLLEN nts = SQL_NTS;
+        const SQLLEN four = 4;
+        const SQLINTEGER number = static_cast<SQLINTEGER>(100 + i);
+        std::memcpy(row + kCategory, "row", 4);
+        std::memcpy(row + kCategoryLength, &nts, sizeof nts);
+        std::strcpy(row + kCode, codes[i]);
+        std::memcpy(row + kCodeLength, &nts, sizeof nts);
+        std::memcpy(row + kNumber, &number, sizeof number);
+        std::memcpy(row + kNumberLength, &four, sizeof four);
+    }
+    set_attr(SQL_ATTR_PARAM_BIND_TYPE, kRow);
+    ASSERT_EQ(prepare("INSERT INTO phrase (category, code, content) VALUES (?, ?, ?)"),
+              SQL_SUCCESS);
+    ASSERT_EQ(bind(1, SQL_C_CHAR, SQL_VARCHAR, base + kCategory, 5,
+                   reinterpret_cast<SQLLEN*>(base + kCategoryLength)),
+              SQL_SUCCESS);
+    ASSERT_EQ(bind(2, SQL_C_CHAR, SQL_VARCHAR, base + kCode, 7,
+                   reinterpret_cast<SQLLEN*>(base + kCodeLength)),
+              SQL_SUCCESS);
+    ASSERT_EQ(bind(3, SQL_C_SLONG, SQL_INTEGER, base + kNumber, 0,
+                   reinterpret_cast<SQLLEN*>(base + kNumberLength)),
+              SQL_SUCCESS);
+    ASSERT_EQ(execute(), SQL_SUCCESS) << message();
+    EXPECT_EQ(processed_, kSets);
+    EXPECT_EQ(query("SELECT category, code, content FROM phrase ORDER BY PhraseID"),
+              (Rows{{"row", "r1", "100"}, {"row", "r22", "101"}, {"row", "r333", "102"}}));
+}
+
+TEST_F(ParameterArraysTest, AFailingSetSavesNoSetAndSaysWhichFailed) {
+    TextColumn columns[3];
+    fill(columns[0], {"c", "c", "c"});
+    fill(columns[1], {"ok1", std::string(256, 'x'), "ok3"}); // the second is too long
+    fill(columns[2], {"v", "v", "v"});
+    ASSERT_EQ(prepare("INSERT INTO phrase (category, code, content) VALUES (?, ?, ?)"),
+              SQL_SUCCESS);
+    bind_columns(columns, 3);
+    EXPECT_EQ(execute(), SQL_ERROR);
+    EXPECT_EQ(state(), "22001");
+    EXPECT_NE(message().find("Parameter set 2 of 3"), std::string::npos) << message();
+    EXPECT_EQ(processed_, 2U);
+    EXPECT_EQ(statuses(),
+              (std::vector<SQLUSMALLINT>{SQL_PARAM_UNUSED, SQL_PARAM_ERROR, SQL_PARAM_UNUSED}));
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM phrase"), "0");
+
+    // Sets the application marks SQL_PARAM_IGNORE are skipped: here the faulty one.
+    SQLUSMALLINT operations[kSets] = {SQL_PARAM_PROCEED, SQL_PARAM_IGNORE, SQL_PARAM_PROCEED};
+    set_attr(SQL_ATTR_PARAM_OPERATION_PTR, reinterpret_cast<SQLULEN>(operations));
+    EXPECT_EQ(execute(), SQL_SUCCESS) << message();
+    EXPECT_EQ(statuses(),
+              (std::vector<SQLUSMALLINT>{SQL_PARAM_SUCCESS, SQL_PARAM_UNUSED, SQL_PARAM_SUCCESS}));
+    EXPECT_EQ(query("SELECT code FROM phrase ORDER BY PhraseID"), (Rows{{"ok1"}, {"ok3"}}));
+}
+
+TEST_F(ParameterArraysTest, QueriesTakeOneSetAndTheDriverSaysSo) {
+    TextColumn columns[1];
+    fill(columns[0], {"a", "b", "c"});
+    ASSERT_EQ(prepare("SELECT code FROM phrase WHERE code = ?"), SQL_SUCCESS);
+    bind_columns(columns, 1);
+    EXPECT_EQ(execute(), SQL_ERROR);
+    EXPECT_EQ(state(), "HYC00");
+    SQLUINTEGER answer = 0;
+    ASSERT_EQ(SQLGetInfo(dbc_->get(), SQL_PARAM_ARRAY_SELECTS, &answer, sizeof answer, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(answer, static_cast<SQLUINTEGER>(SQL_PAS_NO_SELECT));
+    ASSERT_EQ(SQLGetInfo(dbc_->get(), SQL_PARAM_ARRAY_ROW_COUNTS, &answer, sizeof answer, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(answer, static_cast<SQLUINTEGER>(SQL_PARC_NO_BATCH));
 }
 
 } // namespace
