@@ -1,5 +1,8 @@
 // SQLGetInfo: what the driver tells applications (and isql) about itself.
 #include "api_support.hpp"
+#include "convert.hpp"
+
+#include <sqlucode.h>
 
 #include <variant>
 
@@ -208,6 +211,30 @@ bool info_answer(const Connection& c, SQLUSMALLINT type, Answer& out) {
 
 } // namespace
 
+namespace {
+
+SQLRETURN write_number(const Answer& answer, SQLPOINTER value, SQLSMALLINT* length) {
+    if (const auto* small = std::get_if<SQLUSMALLINT>(&answer)) {
+        if (value != nullptr) {
+            std::memcpy(value, small, sizeof *small);
+        }
+        if (length != nullptr) {
+            *length = sizeof *small;
+        }
+        return SQL_SUCCESS;
+    }
+    const auto big = std::get<SQLUINTEGER>(answer);
+    if (value != nullptr) {
+        std::memcpy(value, &big, sizeof big);
+    }
+    if (length != nullptr) {
+        *length = sizeof big;
+    }
+    return SQL_SUCCESS;
+}
+
+} // namespace
+
 #pragma GCC visibility push(default)
 extern "C" SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
                                         SQLSMALLINT buffer_length, SQLSMALLINT* length) {
@@ -220,21 +247,41 @@ extern "C" SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINT
         if (const auto* text = std::get_if<std::string>(&answer)) {
             return write_text(*text, value, buffer_length, length, c.diag);
         }
-        if (const auto* small = std::get_if<SQLUSMALLINT>(&answer)) {
-            if (value != nullptr) {
-                std::memcpy(value, small, sizeof *small);
-            }
-            if (length != nullptr) {
-                *length = sizeof *small;
-            }
+        return write_number(answer, value, length);
+    });
+}
+
+// Text answers in UTF-16; buffer and length count bytes.
+extern "C" SQLRETURN SQL_API SQLGetInfoW(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
+                                         SQLSMALLINT buffer_length, SQLSMALLINT* length) {
+    return enter<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
+        Answer answer;
+        if (!info_answer(c, type, answer)) {
+            return c.diag.error("HY096",
+                                "Information type " + std::to_string(type) + " is not supported.");
+        }
+        const auto* text = std::get_if<std::string>(&answer);
+        if (text == nullptr) {
+            return write_number(answer, value, length);
+        }
+        const std::u16string wide = widen_1252(*text);
+        if (length != nullptr) {
+            *length = static_cast<SQLSMALLINT>(wide.size() * sizeof(SQLWCHAR));
+        }
+        const std::size_t room =
+            buffer_length > 0 ? static_cast<std::size_t>(buffer_length) / sizeof(SQLWCHAR) : 0;
+        if (value == nullptr || room == 0) {
             return SQL_SUCCESS;
         }
-        const auto big = std::get<SQLUINTEGER>(answer);
-        if (value != nullptr) {
-            std::memcpy(value, &big, sizeof big);
+        const std::size_t n = std::min(wide.size(), room - 1);
+        auto* out = static_cast<SQLWCHAR*>(value);
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = wide[i];
         }
-        if (length != nullptr) {
-            *length = sizeof big;
+        out[n] = 0;
+        if (n < wide.size()) {
+            c.diag.add("01004", "String data, right truncated.");
+            return SQL_SUCCESS_WITH_INFO;
         }
         return SQL_SUCCESS;
     });

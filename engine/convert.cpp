@@ -46,7 +46,7 @@ constexpr char16_t kHighControls[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char16_t widen_1252(unsigned char c) {
+char16_t widen_byte(unsigned char c) {
     return c >= 0x80 && c <= 0x9F ? kHighControls[c - 0x80] : char16_t(c);
 }
 
@@ -205,13 +205,28 @@ SQLRETURN put_pieces(const std::u16string* wide, const std::string* narrow, std:
 
 } // namespace
 
+std::u16string widen_1252(std::string_view bytes) {
+    std::u16string wide;
+    wide.reserve(bytes.size());
+    for (unsigned char c : bytes) {
+        wide += widen_byte(c);
+    }
+    return wide;
+}
+
+std::string code_point_name(char32_t c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
+    return buf;
+}
+
 std::optional<std::string> narrow_1252(std::u16string_view text, char32_t& refused) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         // Latin-1 code points keep their byte, except where 1252 put other letters (0x80..0x9F).
-        if (c <= 0xFF && widen_1252(static_cast<unsigned char>(c)) == c) {
+        if (c <= 0xFF && widen_byte(static_cast<unsigned char>(c)) == c) {
             out += static_cast<char>(c);
             continue;
         }
@@ -258,9 +273,7 @@ SQLRETURN deliver_value(const Value& value, const ColumnInfo& column, SQLSMALLIN
     }
     case SQL_C_WCHAR: {
         std::u16string wide;
-        for (unsigned char c : character_form(value)) {
-            wide += widen_1252(c);
-        }
+        wide = widen_1252(character_form(value));
         return put_pieces(&wide, nullptr, sizeof(char16_t), true, target, buffer_length, indicator,
                           progress, diag);
     }

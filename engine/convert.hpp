@@ -26,4 +26,10 @@ std::string character_form(const Value& value);
 // surrogate counts as itself).
 std::optional<std::string> narrow_1252(std::u16string_view text, char32_t& refused);
 
+// UTF-16 form of Windows-1252 bytes (every byte has one).
+std::u16string widen_1252(std::string_view bytes);
+
+// "U+20AC": how diagnostics name a character.
+std::string code_point_name(char32_t c);
+
 } // namespace brevicor::engine

@@ -66,12 +66,6 @@ template <typename T> T read_number(const char* value) {
     return t;
 }
 
-std::string code_point_name(char32_t c) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
-    return buf;
-}
-
 // Size of one value of a fixed-size C type; 0 for character and binary data.
 std::size_t fixed_size(SQLSMALLINT c_type) {
     switch (c_type) {
