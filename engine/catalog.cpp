@@ -9,45 +9,7 @@
 namespace brevicor::engine {
 
 bool matches_pattern(const std::string& text, const std::string& pattern) {
-    // Iterative wildcard match with backtracking on the last '%'.
-    std::size_t t = 0;
-    std::size_t p = 0;
-    std::size_t star_p = std::string::npos;
-    std::size_t star_t = 0;
-    auto same = [](char a, char b) {
-        return fold_1252(static_cast<unsigned char>(a)) == fold_1252(static_cast<unsigned char>(b));
-    };
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '%') {
-            star_p = ++p;
-            star_t = t;
-            continue;
-        }
-        if (p < pattern.size()) {
-            char pc = pattern[p];
-            std::size_t width = 1;
-            bool literal = false;
-            if (pc == '\\' && p + 1 < pattern.size()) {
-                pc = pattern[p + 1];
-                width = 2;
-                literal = true;
-            }
-            if ((!literal && pc == '_') || same(pc, text[t])) {
-                p += width;
-                ++t;
-                continue;
-            }
-        }
-        if (star_p == std::string::npos) {
-            return false;
-        }
-        p = star_p;
-        t = ++star_t;
-    }
-    while (p < pattern.size() && pattern[p] == '%') {
-        ++p;
-    }
-    return p == pattern.size();
+    return like_match(text, pattern, '\\');
 }
 
 namespace {

@@ -14,10 +14,17 @@ unsigned char fold_1252(unsigned char c);
 // Orders two byte strings by their folded bytes (<0, 0, >0).
 int compare_folded(std::string_view a, std::string_view b);
 
+// SQL LIKE under the same rule: `%` matches any run of bytes, `_` one byte, other bytes
+// match their folded equals (é = É, but é is not è). `escape` (a byte, or -1 for none) makes
+// the byte after it literal.
+bool like_match(std::string_view text, std::string_view pattern, int escape);
+
 // The library schema declares its text columns COLLATE NOCASE, which any SQLite tool
 // understands (ASCII folding only). On our own connections NOCASE is replaced by the
 // Windows-1252 folding above. No index may use a text column: an index built by another tool
-// would be ordered by the ASCII rule and disagree with ours. Returns an SQLite result code.
+// would be ordered by the ASCII rule and disagree with ours. LIKE is replaced the same way
+// (SQLite's own folds ASCII only and reads the bytes as UTF-8, taking every accented
+// Windows-1252 letter for the same one). Returns an SQLite result code.
 int register_text_collation(sqlite3* db);
 
 } // namespace brevicor::engine

@@ -56,6 +56,37 @@ TEST_F(TextRulesTest, ComparisonDistinctAndOrderIgnoreCaseIncludingAccents) {
     EXPECT_EQ(scalar("SELECT content FROM phrase WHERE code = 'apricot'"), "new");
 }
 
+TEST_F(TextRulesTest, LikeFoldsCaseButKeepsAccentsApartByteForByte) {
+    ASSERT_EQ(insert("c", "caf\xE9", "one"), SQL_SUCCESS);       // café
+    ASSERT_EQ(insert("c", "\xC9T\xC9 50%", "two"), SQL_SUCCESS); // ÉTÉ 50%
+    const struct {
+        const char* pattern;
+        const char* matches; // codes found, joined by '|'
+    } cases[] = {
+        {"'caf\xE9'", "caf\xE9"},              // exact
+        {"'CAF\xC9'", "caf\xE9"},              // É = é
+        {"'caf\xE8'", ""},                     // è is not é
+        {"'caf\xF1'", ""},                     // ñ is not é
+        {"'caf_'", "caf\xE9"},                 // one byte is one character
+        {"'caf__'", ""},                       // ... not two
+        {"'%\xE9%'", "caf\xE9|\xC9T\xC9 50%"}, // é inside, either case
+        {"'\xE9t\xE9%'", "\xC9T\xC9 50%"},
+        {"'%50!%' ESCAPE '!'", "\xC9T\xC9 50%"}, // a literal %
+        {"'%5!%' ESCAPE '!'", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        std::string found;
+        for (const auto& code : column(std::string("SELECT code FROM phrase WHERE code LIKE ") +
+                                       c.pattern + " ORDER BY PhraseID")) {
+            found += (found.empty() ? "" : "|") + code;
+        }
+        EXPECT_EQ(found, c.matches);
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM phrase WHERE content NOT LIKE 'O%'"), "1");
+    EXPECT_EQ(scalar("SELECT 'x' LIKE NULL IS NULL"), "1");
+}
+
 TEST_F(TextRulesTest, EveryWindows1252LetterPairCompareEqual) {
     std::vector<std::pair<unsigned char, unsigned char>> pairs = {
         {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
