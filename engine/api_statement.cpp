@@ -174,8 +174,17 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
 }
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
-    // Statements run to completion inside the call, so there is never anything to cancel.
-    return enter<Statement>(stmt, [](Statement&) -> SQLRETURN { return SQL_SUCCESS; });
+    // Called from another thread while the statement runs: no lock (the running call holds
+    // it) and no diagnostics (they belong to the running call). With nothing running there is
+    // nothing to stop.
+    if (stmt == nullptr) {
+        return SQL_INVALID_HANDLE;
+    }
+    auto* st = static_cast<Statement*>(stmt);
+    if (st->running) {
+        st->cancel = true;
+    }
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
@@ -298,14 +307,13 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT number, SQLUSMALLI
         case SQL_DESC_TYPE:
         case SQL_DESC_CONCISE_TYPE:
             return number_answer(col->sql_type);
-        case SQL_DESC_LENGTH:
         case SQL_DESC_OCTET_LENGTH:
+            return number_answer(octet_length(*col));
+        case SQL_DESC_LENGTH:
         case SQL_DESC_PRECISION:
         case SQL_COLUMN_LENGTH:
         case SQL_COLUMN_PRECISION:
-            return number_answer(col->sql_type == SQL_INTEGER && field == SQL_DESC_OCTET_LENGTH
-                                     ? 4
-                                     : static_cast<SQLLEN>(col->size));
+            return number_answer(static_cast<SQLLEN>(col->size));
         case SQL_DESC_SCALE:
         case SQL_COLUMN_SCALE:
             return number_answer(col->digits);

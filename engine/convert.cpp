@@ -145,6 +145,8 @@ SQLSMALLINT default_c_type(const ColumnInfo& column) {
     switch (column.sql_type) {
     case SQL_INTEGER:
         return SQL_C_SLONG;
+    case SQL_BIGINT:
+        return SQL_C_SBIGINT;
     case SQL_SMALLINT:
         return SQL_C_SSHORT;
     case SQL_DOUBLE:

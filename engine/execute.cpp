@@ -5,7 +5,9 @@
 #include "transaction.hpp"
 
 #include <cctype>
+#include <chrono>
 #include <climits>
+#include <optional>
 
 namespace brevicor::engine {
 
@@ -186,6 +188,62 @@ SQLRETURN compiled_statement(Statement& st, sqlite3_stmt*& out) {
     return SQL_SUCCESS;
 }
 
+// While it lives, the statement can be stopped: by SQLCancel from another thread, or when it
+// runs longer than SQL_ATTR_QUERY_TIMEOUT. SQLite calls the check every few hundred steps of
+// its virtual machine; answering non-zero interrupts the statement with SQLITE_INTERRUPT.
+class StopWatch {
+public:
+    explicit StopWatch(Statement& st) : st_(st), db_(st.dbc->db.get()) {
+        const SQLULEN seconds = st.attrs[SQL_ATTR_QUERY_TIMEOUT];
+        if (seconds != 0) {
+            deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        }
+        st_.stopped = Statement::Stop::None;
+        st_.cancel = false;
+        st_.running = true;
+        sqlite3_progress_handler(db_, kSteps, &StopWatch::check, this);
+    }
+    ~StopWatch() {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        st_.running = false;
+        st_.cancel = false;
+    }
+    StopWatch(const StopWatch&) = delete;
+    StopWatch& operator=(const StopWatch&) = delete;
+
+private:
+    static constexpr int kSteps = 1000;
+    static int check(void* self) {
+        auto& w = *static_cast<StopWatch*>(self);
+        if (w.st_.cancel) {
+            w.st_.stopped = Statement::Stop::Cancelled;
+            return 1;
+        }
+        if (w.deadline_ && std::chrono::steady_clock::now() >= *w.deadline_) {
+            w.st_.stopped = Statement::Stop::TimedOut;
+            return 1;
+        }
+        return 0;
+    }
+    Statement& st_;
+    sqlite3* db_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+};
+
+// A failure while running, with the reason an interrupted statement was stopped.
+SqlFailure run_failure(Statement& st, int step) {
+    if ((step & 0xff) == SQLITE_INTERRUPT) {
+        if (st.stopped == Statement::Stop::TimedOut) {
+            return {"HYT00",
+                    "Timeout expired: the statement ran longer than its query timeout of " +
+                        std::to_string(st.attrs[SQL_ATTR_QUERY_TIMEOUT]) + " s and was stopped.",
+                    step};
+        }
+        return {"HY008", "Operation canceled: the statement was stopped.", step};
+    }
+    return describe_sqlite_failure(st.dbc->db.get(), step, false);
+}
+
 // Steps `stmt` to its end, collecting rows into `rs` (when it has columns). A query stops
 // once SQL_ATTR_MAX_ROWS rows are read; a writing statement always runs to completion.
 int step_all(Statement& st, sqlite3_stmt* stmt, ResultSet& rs) {
@@ -213,8 +271,7 @@ int step_all(Statement& st, sqlite3_stmt* stmt, ResultSet& rs) {
 }
 
 SQLRETURN step_failure(Statement& st, int step, bool in_transaction, const std::string& where) {
-    sqlite3* db = st.dbc->db.get();
-    const SqlFailure f = describe_sqlite_failure(db, step, false);
+    const SqlFailure f = run_failure(st, step);
     st.diag.add(f.sqlstate, where + f.message, f.native);
     sqlite3_reset(st.compiled.get());
     note_lost_transaction(st, in_transaction);
@@ -273,7 +330,7 @@ SQLRETURN run_array(Statement& st, sqlite3_stmt* stmt, std::size_t sets, bool in
         const int step = rc == SQL_SUCCESS ? step_all(st, stmt, ignored_rows) : SQLITE_DONE;
         if (rc != SQL_SUCCESS || step != SQLITE_DONE) {
             if (rc == SQL_SUCCESS) {
-                const SqlFailure f = describe_sqlite_failure(db, step, false);
+                const SqlFailure f = run_failure(st, step);
                 st.diag.add(f.sqlstate, where + f.message, f.native);
             } else {
                 st.diag.add("01000", where.substr(0, where.size() - 2) + ".");
@@ -321,6 +378,8 @@ SQLRETURN finish(Statement& st, ResultSet rs, const std::vector<bool>& typed, SQ
     for (std::size_t i = 0; i < rs.columns.size(); ++i) {
         if (!typed[i]) {
             describe_from_values(rs.rows, i, rs.columns[i]);
+        } else {
+            widen_integer_column(rs.rows, i, rs.columns[i]);
         }
     }
     open_cursor(st, std::move(rs));
@@ -369,6 +428,7 @@ SQLRETURN execute_statement(Statement& st) {
         typed[static_cast<std::size_t>(i)] = t;
     }
     SQLLEN changes = 0;
+    const StopWatch watch(st);
     if (sets > 1) {
         rc = run_array(st, stmt, sets, in_transaction, changes);
     } else if (ignored(st, 0)) {
@@ -393,6 +453,9 @@ SQLRETURN execute_statement(Statement& st) {
     }
     if (rc != SQL_SUCCESS) {
         return rc;
+    }
+    if (leading_keyword(st.sql) == "CREATE") {
+        guard_phrase_ids(db); // the phrase table may be new
     }
     return finish(st, std::move(rs), typed, changes);
 }

@@ -95,6 +95,12 @@ struct Statement {
     std::vector<ColumnInfo> described;
     int described_parameters = 0; // markers in the prepared text
     bool described_valid = false;
+    // Stopping a running statement: SQLCancel, from any thread, sets `cancel` while
+    // `running`; the statement's progress check then interrupts it and records why.
+    enum class Stop { None, Cancelled, TimedOut };
+    std::atomic<bool> running{false};
+    std::atomic<bool> cancel{false};
+    Stop stopped = Stop::None;
 };
 
 } // namespace brevicor::engine

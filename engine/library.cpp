@@ -61,6 +61,20 @@ SqliteDb open_existing_library(const std::string& path, SqlFailure& failure) {
     return db;
 }
 
+void guard_phrase_ids(sqlite3* db) {
+    static constexpr const char* kGuard = R"(
+        CREATE TEMP TRIGGER IF NOT EXISTS brevicor_phrase_id_insert AFTER INSERT ON main.phrase
+        WHEN NEW.PhraseID NOT BETWEEN -2147483648 AND 2147483647
+        BEGIN SELECT RAISE(ABORT, 'Numeric value out of range: PhraseID is a 32-bit AutoNumber'); END;
+        CREATE TEMP TRIGGER IF NOT EXISTS brevicor_phrase_id_update
+        AFTER UPDATE OF PhraseID ON main.phrase
+        WHEN NEW.PhraseID NOT BETWEEN -2147483648 AND 2147483647
+        BEGIN SELECT RAISE(ABORT, 'Numeric value out of range: PhraseID is a 32-bit AutoNumber'); END;
+    )";
+    // Fails harmlessly when there is no phrase table (or no PhraseID column).
+    sqlite3_exec(db, kGuard, nullptr, nullptr, nullptr);
+}
+
 namespace {
 
 bool starts_with(std::string_view s, std::string_view prefix) {
@@ -107,6 +121,9 @@ SqlFailure describe_sqlite_failure(sqlite3* db, int rc, bool preparing) {
     case SQLITE_READONLY:
         return {"HY000", message + " (the library file is read-only)", rc};
     case SQLITE_CONSTRAINT: {
+        if (starts_with(message, "Numeric value out of range")) {
+            return {"22003", message, rc};
+        }
         std::string column;
         std::string limit;
         if (length_limit(message, column, limit)) {

@@ -26,6 +26,12 @@ SqliteDb open_existing_library(const std::string& path, SqlFailure& failure);
 // Per-connection settings every tool touching a library needs (collation, busy timeout).
 int configure_connection(sqlite3* db);
 
+// PhraseID is an AutoNumber, a 32-bit number wherever the library is used: on the driver's
+// connections a value outside that range is refused on write (22003), by temporary triggers
+// that live with the connection and leave the file unchanged. Does nothing when the library
+// has no phrase table.
+void guard_phrase_ids(sqlite3* db);
+
 // Maps an SQLite result code and the connection's message to SQLSTATE + readable text.
 // `preparing` tells that the statement text itself was rejected.
 SqlFailure describe_sqlite_failure(sqlite3* db, int rc, bool preparing);

@@ -1,6 +1,7 @@
 #include "result_set.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <cstdlib>
 #include <string>
@@ -28,6 +29,11 @@ void set_integer(ColumnInfo& col, bool autoincrement) {
     col.size = 10;
     col.type_name = autoincrement ? "COUNTER" : "INTEGER";
     col.auto_unique = autoincrement;
+}
+void set_bigint(ColumnInfo& col) {
+    col.sql_type = SQL_BIGINT;
+    col.size = 19;
+    col.type_name = "BIGINT";
 }
 void set_real(ColumnInfo& col) {
     col.sql_type = SQL_DOUBLE;
@@ -68,16 +74,34 @@ bool describe_declared_type(const char* decltype_text, bool autoincrement, Colum
     return true;
 }
 
+bool beyond_32_bits(std::int64_t i) {
+    return i < INT32_MIN || i > INT32_MAX;
+}
+
+void widen_integer_column(const std::vector<Row>& rows, std::size_t index, ColumnInfo& col) {
+    if (col.sql_type != SQL_INTEGER) {
+        return;
+    }
+    for (const Row& row : rows) {
+        if (row[index].kind == Value::Kind::Integer && beyond_32_bits(row[index].integer)) {
+            set_bigint(col);
+            return;
+        }
+    }
+}
+
 void describe_from_values(const std::vector<Row>& rows, std::size_t index, ColumnInfo& col) {
     bool any_text = false;
     bool any_real = false;
     bool any_integer = false;
+    bool any_wide = false;
     std::size_t longest = 0;
     for (const Row& row : rows) {
         const Value& v = row[index];
         switch (v.kind) {
         case Value::Kind::Integer:
             any_integer = true;
+            any_wide = any_wide || beyond_32_bits(v.integer);
             break;
         case Value::Kind::Real:
             any_real = true;
@@ -95,8 +119,24 @@ void describe_from_values(const std::vector<Row>& rows, std::size_t index, Colum
         set_text(col, longest <= kShortTextSize ? kShortTextSize : longest);
     } else if (any_real) {
         set_real(col);
+    } else if (any_wide) {
+        set_bigint(col);
     } else {
         set_integer(col, false);
+    }
+}
+
+SQLLEN octet_length(const ColumnInfo& col) {
+    switch (col.sql_type) {
+    case SQL_INTEGER:
+        return 4;
+    case SQL_SMALLINT:
+        return 2;
+    case SQL_BIGINT:
+    case SQL_DOUBLE:
+        return 8;
+    default:
+        return static_cast<SQLLEN>(col.size);
     }
 }
 
@@ -104,6 +144,8 @@ SQLLEN display_size(const ColumnInfo& col) {
     switch (col.sql_type) {
     case SQL_INTEGER:
         return 11;
+    case SQL_BIGINT:
+        return 20;
     case SQL_DOUBLE:
         return 24;
     default:

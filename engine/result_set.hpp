@@ -58,6 +58,13 @@ bool describe_declared_type(const char* decltype_text, bool autoincrement, Colum
 // For expression columns: guesses the type from the values actually produced.
 void describe_from_values(const std::vector<Row>& rows, std::size_t index, ColumnInfo& col);
 
+// A column declared as an integer is described as SQL_BIGINT when a value read from it does
+// not fit 32 bits (a client asking for SQL_C_SLONG would otherwise fail on every row).
+void widen_integer_column(const std::vector<Row>& rows, std::size_t index, ColumnInfo& col);
+
+// Bytes a value of the column takes in its default C type (SQL_DESC_OCTET_LENGTH).
+SQLLEN octet_length(const ColumnInfo& col);
+
 // Characters needed to show the column (SQL_DESC_DISPLAY_SIZE).
 SQLLEN display_size(const ColumnInfo& col);
 
