@@ -9,6 +9,11 @@ using namespace brevicor::engine;
 
 namespace {
 
+// Running a statement again while its rows are still open would silently drop them.
+constexpr const char* kCursorStillOpen =
+    "Invalid cursor state: the statement's result set is still open; close it with "
+    "SQLCloseCursor or SQLFreeStmt(SQL_CLOSE) first.";
+
 // Columns of the open cursor, or of the prepared statement before it runs.
 const std::vector<ColumnInfo>* columns_of(Statement& st, SQLRETURN& rc) {
     rc = SQL_SUCCESS;
@@ -42,12 +47,13 @@ std::optional<std::string> pattern_argument(SQLCHAR* text, SQLSMALLINT length) {
     return text_argument(text, length);
 }
 
-SQLRETURN fetch_next(Statement& st) {
+// Fetches one row into the bound columns. `fetched` and `status` are where the row count and
+// row status go: the statement attributes for SQLFetch and SQLFetchScroll, the arguments for
+// SQLExtendedFetch.
+SQLRETURN fetch_next(Statement& st, SQLULEN* fetched, SQLUSMALLINT* status) {
     if (!st.has_cursor) {
         return st.diag.error("24000", "Invalid cursor state: no result set is open.");
     }
-    auto* fetched = reinterpret_cast<SQLULEN*>(st.attrs[SQL_ATTR_ROWS_FETCHED_PTR]);
-    auto* status = reinterpret_cast<SQLUSMALLINT*>(st.attrs[SQL_ATTR_ROW_STATUS_PTR]);
     if (st.next_row >= st.result.rows.size()) {
         st.on_row = false;
         if (fetched != nullptr) {
@@ -204,6 +210,9 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
         if (!st.prepared) {
             return st.diag.error("HY010", "Function sequence error: no prepared statement.");
         }
+        if (st.has_cursor) {
+            return st.diag.error("24000", kCursorStillOpen);
+        }
         return execute_statement(st);
     });
 }
@@ -212,6 +221,9 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
     return enter<Statement>(stmt, [&](Statement& st) -> SQLRETURN {
         if (text == nullptr) {
             return st.diag.error("HY009", "Invalid use of null pointer.");
+        }
+        if (st.has_cursor) {
+            return st.diag.error("24000", kCursorStillOpen);
         }
         set_statement_text(st, text_argument(text, length), false);
         return execute_statement(st);
@@ -363,7 +375,10 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT c_t
 }
 
 SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
-    return enter<Statement>(stmt, [](Statement& st) -> SQLRETURN { return fetch_next(st); });
+    return enter<Statement>(stmt, [](Statement& st) -> SQLRETURN {
+        return fetch_next(st, reinterpret_cast<SQLULEN*>(st.attrs[SQL_ATTR_ROWS_FETCHED_PTR]),
+                          reinterpret_cast<SQLUSMALLINT*>(st.attrs[SQL_ATTR_ROW_STATUS_PTR]));
+    });
 }
 
 SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN) {
@@ -371,7 +386,24 @@ SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN)
         if (orientation != SQL_FETCH_NEXT) {
             return st.diag.error("HY106", "Fetch type out of range: the cursor is forward-only.");
         }
-        return fetch_next(st);
+        return fetch_next(st, reinterpret_cast<SQLULEN*>(st.attrs[SQL_ATTR_ROWS_FETCHED_PTR]),
+                          reinterpret_cast<SQLUSMALLINT*>(st.attrs[SQL_ATTR_ROW_STATUS_PTR]));
+    });
+}
+
+// The ODBC 2 fetch: a rowset of SQL_ROWSET_SIZE rows (always one here), its count and status
+// in the arguments.
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT stmt, SQLUSMALLINT orientation, SQLLEN,
+                                   SQLULEN* row_count, SQLUSMALLINT* row_status) {
+    return enter<Statement>(stmt, [&](Statement& st) -> SQLRETURN {
+        if (orientation != SQL_FETCH_NEXT) {
+            return st.diag.error("HY106", "Fetch type out of range: the cursor is forward-only.");
+        }
+        const SQLRETURN rc = fetch_next(st, row_count, row_status);
+        if (rc == SQL_NO_DATA && row_count != nullptr) {
+            *row_count = 0;
+        }
+        return rc;
     });
 }
 

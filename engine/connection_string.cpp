@@ -34,7 +34,13 @@ std::map<std::string, std::string> parse_connection_string(const std::string& te
     std::map<std::string, std::string> out;
     std::size_t i = 0;
     while (i < text.size()) {
+        // An empty attribute (";;") or one without '=' holds nothing: skip to the next.
         const std::size_t eq = text.find('=', i);
+        const std::size_t semi_first = text.find(';', i);
+        if (semi_first != std::string::npos && (eq == std::string::npos || semi_first < eq)) {
+            i = semi_first + 1;
+            continue;
+        }
         if (eq == std::string::npos) {
             break;
         }

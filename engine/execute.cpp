@@ -8,6 +8,7 @@
 #include <chrono>
 #include <climits>
 #include <optional>
+#include <string_view>
 
 namespace brevicor::engine {
 
@@ -37,10 +38,22 @@ std::string leading_keyword(const std::string& sql) {
 
 namespace {
 
+// Whether what follows the statement is only blanks, semicolons and comments.
 bool only_blanks(const char* p, const char* end) {
-    for (; p < end; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (std::isspace(c) == 0 && c != ';' && c != '\0') {
+    const std::string_view rest(p, static_cast<std::size_t>(end - p));
+    std::size_t i = 0;
+    while (i < rest.size()) {
+        const unsigned char c = static_cast<unsigned char>(rest[i]);
+        if (std::isspace(c) != 0 || c == ';' || c == '\0') {
+            ++i;
+        } else if (rest.substr(i, 2) == "--") {
+            const auto nl = rest.find('\n', i);
+            i = nl == std::string_view::npos ? rest.size() : nl + 1;
+        } else if (rest.substr(i, 2) == "/*") {
+            // An unclosed comment runs to the end, as SQLite reads it.
+            const auto close = rest.find("*/", i + 2);
+            i = close == std::string_view::npos ? rest.size() : close + 2;
+        } else {
             return false;
         }
     }

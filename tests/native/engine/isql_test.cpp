@@ -87,6 +87,19 @@ TEST_F(IsqlTest, InspectAndRepairALibrary) {
               "repaired in isql");
 }
 
+TEST_F(IsqlTest, DdlRunsWithoutAFalseError) {
+    const Outcome out = run_isql(work_, connection_,
+                                 "CREATE TABLE notes (body TEXT)\n"
+                                 "CREATE VIEW note_view AS SELECT body FROM notes\n"
+                                 "ALTER TABLE notes ADD COLUMN stamp INTEGER\n"
+                                 "DROP VIEW note_view\n"
+                                 "DROP TABLE notes\n");
+    EXPECT_EQ(out.status, 0) << out.output;
+    EXPECT_EQ(out.output.find("ERROR"), std::string::npos) << out.output;
+    ASSERT_EQ(connect(), SQL_SUCCESS);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'note%'"), "0");
+}
+
 TEST_F(IsqlTest, ReportsTheEnginesMessageForABadStatement) {
     const Outcome out = run_isql(work_, connection_, "SELECT nosuch FROM phrase\n");
     EXPECT_NE(out.output.find("no such column: nosuch"), std::string::npos) << out.output;

@@ -2,7 +2,6 @@
 // SQL_ATTR_QUERY_TIMEOUT, and SQL_ATTR_MAX_ROWS ending the work once enough rows are read.
 #include "library_fixture.hpp"
 
-#include <atomic>
 #include <thread>
 
 namespace brevicor::test {
@@ -37,21 +36,43 @@ protected:
 };
 
 TEST_F(StoppingTest, CancelFromAnotherThreadStopsTheRunningStatement) {
+    ASSERT_EQ(run("INSERT INTO phrase (category, code, content) VALUES ('c', 'k', 'v')"),
+              SQL_SUCCESS);
     // Only a safety net, so that a cancel that never arrives fails the test instead of
     // hanging it: the expected answer is HY008, not HYT00.
     ASSERT_EQ(set_attr(SQL_ATTR_QUERY_TIMEOUT, 60), SQL_SUCCESS);
-    std::atomic<bool> done{false};
+    // The canceller cancels once it knows the statement runs: the endless update holds the
+    // write lock, so another connection's write waits and then times out. (A cancel after
+    // the statement ended would make the driver manager drop its diagnostics.)
     std::thread canceller([&] {
-        while (!done) {
-            EXPECT_EQ(SQLCancel(stmt_->get()), SQL_SUCCESS);
-            std::this_thread::yield();
+        Handle other(SQL_HANDLE_DBC, env_->get());
+        std::string text = kProgramConnection;
+        SQLCHAR out[512];
+        SQLSMALLINT length = 0;
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(other.get(), nullptr,
+                                                   reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
+                                                   out, sizeof out, &length, SQL_DRIVER_NOPROMPT)));
+        for (;;) {
+            Handle probe(SQL_HANDLE_STMT, other.get());
+            const SQLRETURN rc = SQLExecDirect(
+                probe.get(),
+                reinterpret_cast<SQLCHAR*>(const_cast<char*>(
+                    "INSERT INTO phrase (category, code, content) VALUES ('p', 'p', 'p')")),
+                SQL_NTS);
+            if (rc == SQL_ERROR) {
+                EXPECT_EQ(diagnostics(SQL_HANDLE_STMT, probe.get()).at(0).sqlstate, "HYT00");
+                break;
+            }
         }
+        EXPECT_EQ(SQLCancel(stmt_->get()), SQL_SUCCESS);
+        SQLDisconnect(other.get());
     });
-    const SQLRETURN rc = exec(kEndless);
-    done = true;
+    const SQLRETURN rc = exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                              "UPDATE phrase SET content = (SELECT COUNT(*) FROM n)");
     canceller.join();
     EXPECT_EQ(rc, SQL_ERROR);
     EXPECT_EQ(state(), "HY008");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM phrase WHERE content = 'v'"), "1");
     // The statement and the connection go on working, and a cancel with nothing running
     // changes nothing.
     EXPECT_EQ(SQLCancel(stmt_->get()), SQL_SUCCESS);
