@@ -43,6 +43,20 @@ SQLSMALLINT default_c_type(SQLSMALLINT sql_type) {
     }
 }
 
+bool character_sql_type(SQLSMALLINT sql_type) {
+    switch (sql_type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Byte length of a character or binary value: the indicator when it gives one, otherwise up
 // to the first NUL of `unit` bytes, never reading past a positive buffer length.
 std::size_t value_length(const char* value, const SQLLEN* indicator, SQLLEN buffer_length,
@@ -181,6 +195,16 @@ SQLRETURN bind_one(const Statement& st, Diagnostics& diag, sqlite3_stmt* stmt, i
             if (indicator != nullptr && *indicator == SQL_NTS) {
                 return diag.error("HY090", "Invalid string or buffer length for " + which +
                                                ": binary data has no terminator.");
+            }
+            if (character_sql_type(binding.sql_type)) {
+                // Bytes the application declares as character data are text: stored as
+                // such, they compare and read back as the text they are.
+                rc = sqlite3_bind_text64(stmt, index, value,
+                                         indicator != nullptr
+                                             ? static_cast<sqlite3_uint64>(*indicator)
+                                             : static_cast<sqlite3_uint64>(binding.buffer_length),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                break;
             }
             rc = sqlite3_bind_blob64(stmt, index, value,
                                      indicator != nullptr

@@ -309,6 +309,32 @@ TEST_F(ParametersTest, NumbersAndDefaultTypesBindByTheirCType) {
     }
 }
 
+TEST_F(ParametersTest, BytesDeclaredAsCharacterDataAreStoredAsText) {
+    const char bytes[] = "caf\xE9";
+    SQLLEN length = 4;
+    const struct {
+        SQLSMALLINT sql_type;
+        const char* stored;
+    } cases[] = {{SQL_VARCHAR, "text"},
+                 {SQL_LONGVARCHAR, "text"},
+                 {SQL_WVARCHAR, "text"},
+                 {SQL_VARBINARY, "blob"},
+                 {SQL_LONGVARBINARY, "blob"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql_type);
+        ASSERT_EQ(prepare("INSERT INTO phrase (category, code, content) VALUES ('c', 'k', ?)"),
+                  SQL_SUCCESS);
+        ASSERT_EQ(bind(1, SQL_C_BINARY, c.sql_type, bytes, 4, &length), SQL_SUCCESS);
+        ASSERT_EQ(execute(), SQL_SUCCESS) << message();
+        EXPECT_EQ(scalar("SELECT typeof(content) FROM phrase"), c.stored);
+        if (std::string(c.stored) == "text") {
+            // It reads back as the text it is, and finds itself as text does.
+            EXPECT_EQ(scalar("SELECT content FROM phrase WHERE content = 'CAF\xC9'"), "caf\xE9");
+        }
+        ASSERT_EQ(run("DELETE FROM phrase"), SQL_SUCCESS);
+    }
+}
+
 TEST_F(ParametersTest, MarkersAreCountedAndDescribedBeforeExecution) {
     const struct {
         const char* sql;
