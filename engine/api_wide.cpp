@@ -177,7 +177,7 @@ bool library_text(SQLHANDLE handle, const SQLWCHAR* text, SQLINTEGER length, std
         return true;
     }
     rc = enter<Handle>(handle, [&](Handle& h) -> SQLRETURN {
-        return h.diag.error("22018", "Invalid character value for cast specification: the "
+        return h.diag.error("22018", "Invalid character value: the "
                                      "statement holds the character " +
                                          code_point_name(refused) +
                                          ", which Windows-1252 library text cannot hold.");
