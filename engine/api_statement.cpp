@@ -181,14 +181,16 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
     // Called from another thread while the statement runs: no lock (the running call holds
-    // it) and no diagnostics (they belong to the running call). With nothing running there is
-    // nothing to stop.
+    // it) and no diagnostics (they belong to the running call). With nothing running, the
+    // driver manager takes the cursor for closed, and so does the driver.
     if (stmt == nullptr) {
         return SQL_INVALID_HANDLE;
     }
     auto* st = static_cast<Statement*>(stmt);
     if (st->running) {
         st->cancel = true;
+    } else {
+        st->close_requested = true;
     }
     return SQL_SUCCESS;
 }

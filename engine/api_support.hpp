@@ -1,6 +1,7 @@
 // Shared plumbing of the exported ODBC entry points.
 #pragma once
 
+#include "execute.hpp"
 #include "handles.hpp"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <type_traits>
 
 namespace brevicor::engine {
 
@@ -32,6 +34,11 @@ template <typename Handle, typename Fn> SQLRETURN enter(SQLHANDLE handle, Fn&& f
     }
     auto& object = *static_cast<Handle*>(handle);
     const std::lock_guard lock(mutex_of(object));
+    if constexpr (std::is_same_v<Handle, Statement>) {
+        if (object.close_requested.exchange(false)) {
+            close_cursor(object);
+        }
+    }
     object.diag.clear();
     SQLRETURN rc = SQL_ERROR;
     try {

@@ -214,6 +214,10 @@ public:
         st_.stopped = Statement::Stop::None;
         st_.cancel = false;
         st_.running = true;
+        // A cancel that came after this call began, before the statement ran, is for it.
+        if (st_.close_requested.exchange(false)) {
+            st_.cancel = true;
+        }
         sqlite3_progress_handler(db_, kSteps, &StopWatch::check, this);
     }
     ~StopWatch() {

@@ -100,6 +100,9 @@ struct Statement {
     enum class Stop { None, Cancelled, TimedOut };
     std::atomic<bool> running{false};
     std::atomic<bool> cancel{false};
+    // SQLCancel between calls: the driver manager then takes the cursor for closed, so the
+    // driver closes it at the statement's next call.
+    std::atomic<bool> close_requested{false};
     Stop stopped = Stop::None;
 };
 

@@ -82,6 +82,18 @@ TEST_F(StoppingTest, CancelFromAnotherThreadStopsTheRunningStatement) {
               SQL_SUCCESS);
 }
 
+TEST_F(StoppingTest, CancelBetweenCallsClosesTheCursorAsTheDriverManagerDoes) {
+    ASSERT_EQ(SQLPrepare(stmt_->get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>("SELECT 1")),
+                         SQL_NTS),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(stmt_->get()), SQL_SUCCESS);
+    ASSERT_EQ(SQLCancel(stmt_->get()), SQL_SUCCESS);
+    // The driver manager now takes the statement for closed; running it again must work.
+    EXPECT_EQ(SQLExecute(stmt_->get()), SQL_SUCCESS)
+        << diagnostics(SQL_HANDLE_STMT, stmt_->get()).at(0).message;
+    EXPECT_EQ(SQLFetch(stmt_->get()), SQL_SUCCESS);
+}
+
 TEST_F(StoppingTest, QueryTimeoutStopsTheStatementWithHYT00) {
     ASSERT_EQ(set_attr(SQL_ATTR_QUERY_TIMEOUT, 1), SQL_SUCCESS);
     SQLULEN timeout = 0;
