@@ -129,8 +129,8 @@ public:
     bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
 
     // Waits for the end; returns the exit status, or -1 on time-out.
-    long WaitForExit() const {
-        if (WaitForSingleObject(m_info.hProcess, kTimeLimitMs) != WAIT_OBJECT_0) {
+    long WaitForExit(DWORD limitMs = kTimeLimitMs) const {
+        if (WaitForSingleObject(m_info.hProcess, limitMs) != WAIT_OBJECT_0) {
             return -1;
         }
         DWORD status = 0;

@@ -466,8 +466,8 @@ TEST_F(TrayProgramTest, EveryToolboxDialogOpensOverTheHiddenMainWindowAndCloses)
         {1, "Brevicor Settings"}, // Settings...
         {2, "Brevicor"},          // About us
         {4, "Add New Phrase"},    // Add phrase
-        {5, "Delete Category"},
-        {6, "Add Category"},
+        {5, "Delete Category"},   // Delete Category
+        {6, "Add Category"},      // Add Category
     };
     for (const auto& c : cases) {
         std::string caption;
