@@ -9,7 +9,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # What the build, the tests and the run need from Debian. The i386 architecture is never
 # added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
 PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth unixodbc unixodbc-dev
-          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format)
+          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format openbox)
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -43,6 +43,14 @@ wine_env() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+}
+
+# Inside a virtual display: a window manager, as every user's desktop has one. Without it Wine
+# waits on every hidden window for a state change that only a window manager sends, and
+# foreground and focus changes between programs are not settled.
+start_window_manager() {
+    openbox >/dev/null 2>&1 &
+    sleep 1
 }
 
 # Inside a virtual display: starts Brevicor from dist/win64 (its own folder), opens its tray
