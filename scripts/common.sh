@@ -59,6 +59,7 @@ start_window_manager() {
 # top left. Leaves the program running.
 start_and_capture_menu() { # picture-path [crop]
     local picture=$1 crop=${2:-}
+    start_window_manager
     (cd "$DIST/win64" && exec wine ./brevicor.exe) &
     sleep 3 # the program finishes starting (a click that early would be lost)
     xdotool mousemove 40 40
