@@ -73,6 +73,17 @@ HWND TypingWindow() {
     return GetAncestor(window, GA_ROOT);
 }
 
+// The control that has the focus in the typing window, read from its thread.
+HWND FocusWithin(HWND typingWindow) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (typingWindow == nullptr ||
+        !GetGUIThreadInfo(GetWindowThreadProcessId(typingWindow, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
 POINT PointerPosition() {
     POINT at{};
     GetCursorPos(&at);
@@ -111,11 +122,11 @@ void OpenTrayMenuForTyping(TrayMenuPlace place) {
         ~Done() { running = false; }
     } done;
 
-    HWND target = TypingWindow();
-    POINT at = place == TrayMenuPlace::AtCaret ? CaretOrPointer(target) : PointerPosition();
+    PasteTarget target{TypingWindow(), FocusWithin(TypingWindow())};
+    POINT at = place == TrayMenuPlace::AtCaret ? CaretOrPointer(target.window) : PointerPosition();
     UINT chosen = TrackTrayMenu(at);
     bool phrase = TrayMenuPhraseIds().PhraseIdFor(chosen).has_value();
-    if (phrase && target != nullptr) {
+    if (phrase && target.window != nullptr) {
         Settings settings = LoadSettings();
         if (settings.pasteIntoPreviousWindow) {
             PasteOptions options;

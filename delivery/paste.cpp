@@ -58,22 +58,57 @@ void SendPasteKeys() {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-} // namespace
-
-bool ReturnFocusTo(HWND target, DWORD limitMs) {
-    if (target == nullptr || !IsWindow(target)) {
-        return false;
-    }
-    SetForegroundWindow(target);
-    return PumpUntil([target] { return !IsWindow(target) || GetForegroundWindow() == target; },
-                     limitMs) &&
-           IsWindow(target);
+HWND FocusOfThread(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
-void PastePhrase(unsigned commandId, HWND target, const PasteOptions& options) {
+// A window that does not put the focus back on its control when activated (a frame left to
+// the default handling) gets it from here, through its thread's input state.
+void ReturnFocusToControl(const PasteTarget& target, DWORD limitMs) {
+    if (target.focus == nullptr || !IsWindow(target.focus) ||
+        GetAncestor(target.focus, GA_ROOT) != target.window) {
+        return;
+    }
+    DWORD thread = GetWindowThreadProcessId(target.window, nullptr);
+    if (FocusOfThread(thread) == target.focus) {
+        return;
+    }
+    DWORD own = GetCurrentThreadId();
+    if (thread == own) {
+        SetFocus(target.focus);
+        return;
+    }
+    if (AttachThreadInput(own, thread, TRUE)) {
+        SetFocus(target.focus);
+        AttachThreadInput(own, thread, FALSE);
+    }
+    PumpUntil([&] { return FocusOfThread(thread) == target.focus || !IsWindow(target.focus); },
+              limitMs);
+}
+
+} // namespace
+
+bool ReturnFocusTo(const PasteTarget& target, DWORD limitMs) {
+    HWND window = target.window;
+    if (window == nullptr || !IsWindow(window)) {
+        return false;
+    }
+    SetForegroundWindow(window);
+    if (!PumpUntil([window] { return !IsWindow(window) || GetForegroundWindow() == window; },
+                   limitMs) ||
+        !IsWindow(window)) {
+        return false;
+    }
+    ReturnFocusToControl(target, limitMs);
+    return true;
+}
+
+void PastePhrase(unsigned commandId, const PasteTarget& target, const PasteOptions& options) {
     try {
         std::string text = PhraseTextFor(commandId);
-        if (options.keepPhraseOnClipboard || target == nullptr || !IsWindow(target)) {
+        if (options.keepPhraseOnClipboard || target.window == nullptr || !IsWindow(target.window)) {
             PutPhraseOnClipboard(std::move(text));
             if (!ReturnFocusTo(target, options.focusLimitMs)) {
                 TraceDeliverySkipped("paste",
@@ -105,9 +140,9 @@ void PastePhrase(unsigned commandId, HWND target, const PasteOptions& options) {
             return;
         }
         SendPasteKeys();
-        bool read =
-            PumpUntil([&] { return source->DataRequests() != requestsBefore || !IsWindow(target); },
-                      options.readLimitMs);
+        bool read = PumpUntil(
+            [&] { return source->DataRequests() != requestsBefore || !IsWindow(target.window); },
+            options.readLimitMs);
         if (!read || source->DataRequests() == requestsBefore) {
             TraceDeliverySkipped("paste", "the window did not read the clipboard in time");
         }

@@ -68,7 +68,9 @@ void PressCtrlAltSpace() {
 // A window the user types in, as a text editor is: a frame whose edit control keeps the focus.
 class TypingTarget {
 public:
-    explicit TypingTarget(const char* text = "Dear ") {
+    // `keepsFocusOnText`: the frame puts the focus back on its text when activated, as an
+    // editor does; without it the default handling leaves the focus on the frame.
+    explicit TypingTarget(const char* text = "Dear ", bool keepsFocusOnText = true) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = &Proc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -80,7 +82,9 @@ public:
         m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", text,
                                  WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 10, 10, 460,
                                  200, m_frame, nullptr, windowClass.hInstance, nullptr);
-        SetWindowLongPtrA(m_frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_edit));
+        if (keepsFocusOnText) {
+            SetWindowLongPtrA(m_frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_edit));
+        }
         Activate();
     }
     ~TypingTarget() {
@@ -309,6 +313,22 @@ TEST_F(HotkeyProcessTest, HotkeyPastesThePhraseAtTheCaretAndPutsTheClipboardBack
     EXPECT_TRUE(target.IsActive()) << "the typing goes on where it was";
     EXPECT_EQ(target.Text().find(kEarlierText), std::string::npos)
         << "the earlier content came back only after the paste";
+    Exit(*program);
+}
+
+TEST_F(HotkeyProcessTest, FocusGoesBackToTheControlEvenWhenTheWindowDoesNotPutItThere) {
+    auto program = StartProgram();
+    TypingTarget target("Dear ", false);
+    ASSERT_TRUE(target.IsActive());
+    PutEarlierContent(target.Frame());
+    PressCtrlAltSpace();
+    HWND menu = WaitForMenu(*program);
+    ASSERT_NE(menu, nullptr);
+    ChooseFirstPhrase(menu);
+    EXPECT_TRUE(PumpUntil([&] { return target.Text().rfind("Dear Hello there", 0) == 0; }))
+        << "pasted into the text that had the focus: \"" << target.Text() << "\"";
+    EXPECT_TRUE(PumpUntil([] { return ReadClipboard() == kEarlier; }));
+    EXPECT_TRUE(target.IsActive());
     Exit(*program);
 }
 
