@@ -109,28 +109,36 @@ void PastePhrase(unsigned commandId, const PasteTarget& target, const PasteOptio
     try {
         std::string text = PhraseTextFor(commandId);
         if (options.keepPhraseOnClipboard || target.window == nullptr || !IsWindow(target.window)) {
-            PutPhraseOnClipboard(std::move(text));
+            bool onClipboard = PutPhraseOnClipboard(std::move(text));
             if (!ReturnFocusTo(target, options.focusLimitMs)) {
                 TraceDeliverySkipped("paste",
                                      "the window has gone; the phrase is on the clipboard");
                 return;
             }
-            SendPasteKeys();
+            // Ctrl+V would paste whatever the clipboard still holds instead of the phrase.
+            if (onClipboard) {
+                SendPasteKeys();
+            }
             return;
         }
 
+        // On a skip the user goes on typing where they were, with the clipboard as it was.
         ClipboardSnapshot earlier;
         if (!earlier.Take()) {
             TraceDeliverySkipped("paste", "the clipboard is busy");
+            ReturnFocusTo(target, options.focusLimitMs);
             return;
         }
         ComPtr<COleDataSource> source = MakeClipboardSource(std::move(text));
         if (!source) {
+            ReturnFocusTo(target, options.focusLimitMs);
             return;
         }
         // Not rendered at once, so that the target's reading of the phrase can be seen.
         if (FAILED(source->SetClipboardUnrendered())) {
             TraceDeliverySkipped("paste", "the clipboard refused the phrase");
+            earlier.Restore(); // in case the refusal came after the clipboard was emptied
+            ReturnFocusTo(target, options.focusLimitMs);
             return;
         }
         unsigned requestsBefore = source->DataRequests();

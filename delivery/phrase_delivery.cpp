@@ -79,18 +79,21 @@ ComPtr<COleDataSource> MakeClipboardSource(std::string text) {
     return source;
 }
 
-void PutPhraseOnClipboard(std::string text) {
+bool PutPhraseOnClipboard(std::string text) {
     try {
         ComPtr<COleDataSource> source = MakeClipboardSource(std::move(text));
         if (!source) {
-            return;
+            return false;
         }
         // The clipboard holds its own reference from here; ours goes with `source`.
         if (HRESULT hr = source->SetClipboard(); FAILED(hr)) {
             TraceRefused("clipboard", hr);
+            return false;
         }
+        return true;
     } catch (const std::exception& e) {
         TraceSkipped("clipboard", e.what());
+        return false;
     }
 }
 

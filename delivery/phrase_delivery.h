@@ -26,7 +26,8 @@ std::string PhraseTextFor(unsigned commandId);
 // a shareable block. Null, with a trace line, when memory is short.
 ComPtr<COleDataSource> MakeClipboardSource(std::string text);
 
-void PutPhraseOnClipboard(std::string text);
+// True when the phrase is on the clipboard; a refusal is traced.
+bool PutPhraseOnClipboard(std::string text);
 void OfferPhraseForDrag(std::string text);
 
 // A trace line for a delivery step that did not happen, and why.

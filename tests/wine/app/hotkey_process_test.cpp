@@ -403,6 +403,26 @@ TEST_F(HotkeyProcessTest, TargetClosedMeanwhileGetsNothingAndThePhraseStays) {
     EXPECT_EQ(bystander.Text(), "Not here") << "nothing was sent to another window";
 }
 
+TEST_F(HotkeyProcessTest, BusyClipboardSkipsThePasteAndLosesNothing) {
+    auto program = StartProgram();
+    TypingTarget target;
+    PutEarlierContent(target.Frame());
+    PressCtrlAltSpace();
+    HWND menu = WaitForMenu(*program);
+    ASSERT_NE(menu, nullptr);
+    // Another program has the clipboard open, and keeps it until the paste has given up.
+    ASSERT_TRUE(OpenClipboard(target.Frame()));
+    ChooseFirstPhrase(menu);
+    ASSERT_TRUE(PumpUntil([&] { return FindMenu(*program) == nullptr; }));
+    bool focusBack = PumpUntil([&] { return target.IsActive(); });
+    CloseClipboard();
+    EXPECT_TRUE(focusBack) << "the user goes on typing where they were";
+    EXPECT_EQ(ReadClipboard(), kEarlier);
+    Exit(*program); // the program has finished its delivery before it reads Exit
+    EXPECT_EQ(target.Text(), "Dear ") << "nothing was pasted";
+    EXPECT_EQ(ReadClipboard(), kEarlier);
+}
+
 TEST_F(HotkeyProcessTest, ChangedHotkeyWorksWithoutARestart) {
     auto program = StartProgram();
     ASSERT_TRUE(KeyIsTaken(MOD_CONTROL | MOD_ALT, VK_SPACE));
