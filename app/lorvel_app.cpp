@@ -2,6 +2,9 @@
 
 #include "app/app_state.h"
 #include "app/database_folder.h"
+#include "app/keyboard_entry.h"
+#include "app/menu_request.h"
+#include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "framework/message_box.h"
@@ -22,6 +25,11 @@ BOOL CLorvelApp::InitInstance() {
     InitCommonControlsEx(&controls);
 
     if (AnotherCopyRunning()) {
+        // "brevicor.exe /menu" from a desktop key binding: the running copy opens its menu.
+        if (MenuRequested(GetCommandLineA()) && AskRunningCopyForMenu()) {
+            SetExitCode(0);
+            return FALSE;
+        }
         AppMessageBox("Brevicor is already running");
         return FALSE;
     }
@@ -46,7 +54,9 @@ BOOL CLorvelApp::InitInstance() {
     if (!CreateMainWindow(IDD_LORVEL_DIALOG)) {
         return FALSE;
     }
+    KeyboardEntry::Instance().Apply(LoadSettings().hotkey);
     int status = RunMainLoop();
+    KeyboardEntry::Instance().Stop();
     DestroyMainWindow();
     SetExitCode(status);
     return FALSE;

@@ -36,12 +36,19 @@ const std::string& SignatureBlock() {
     return block;
 }
 
+std::string PhraseTextFor(unsigned commandId) {
+    std::optional<int> phraseId = TrayMenuPhraseIds().PhraseIdFor(commandId);
+    return phraseId ? DecodeApostrophes(GetContentByPhraseId(*phraseId)) : std::string();
+}
+
+void TraceDeliverySkipped(const char* step, const char* reason) {
+    TraceSkipped(step, reason);
+}
+
 void DeliverPhrase(unsigned commandId) {
     // Nothing may reach the user from here: a failure skips the delivery and is traced.
     try {
-        std::optional<int> phraseId = TrayMenuPhraseIds().PhraseIdFor(commandId);
-        std::string text =
-            phraseId ? DecodeApostrophes(GetContentByPhraseId(*phraseId)) : std::string();
+        std::string text = PhraseTextFor(commandId);
         PutPhraseOnClipboard(text);
         OfferPhraseForDrag(std::move(text));
     } catch (const std::exception& e) {
@@ -49,33 +56,44 @@ void DeliverPhrase(unsigned commandId) {
     }
 }
 
-void PutPhraseOnClipboard(std::string text) {
+ComPtr<COleDataSource> MakeClipboardSource(std::string text) {
+    ComPtr<COleDataSource> source = COleDataSource::Create();
+    if (!source) {
+        TraceSkipped("clipboard", "no memory for the data source");
+        return {};
+    }
+    text += SignatureBlock();
+    CSharedFile file(kSharedFileFlags, kSharedFileGrowBytes);
+    // With its terminating zero: the block is the smallest multiple of the step larger
+    // than the text, so a zero byte follows it whatever its length.
+    if (!file.Write(text.c_str(), text.size() + 1)) {
+        TraceSkipped("clipboard", "no memory for the text");
+        return {};
+    }
+    GlobalMemory block = file.Detach();
+    if (!block) {
+        TraceSkipped("clipboard", "no memory block");
+        return {};
+    }
+    source->CacheGlobalData(CF_TEXT, std::move(block));
+    return source;
+}
+
+bool PutPhraseOnClipboard(std::string text) {
     try {
-        ComPtr<COleDataSource> source = COleDataSource::Create();
+        ComPtr<COleDataSource> source = MakeClipboardSource(std::move(text));
         if (!source) {
-            TraceSkipped("clipboard", "no memory for the data source");
-            return;
+            return false;
         }
-        text += SignatureBlock();
-        CSharedFile file(kSharedFileFlags, kSharedFileGrowBytes);
-        // With its terminating zero: the block is the smallest multiple of the step larger
-        // than the text, so a zero byte follows it whatever its length.
-        if (!file.Write(text.c_str(), text.size() + 1)) {
-            TraceSkipped("clipboard", "no memory for the text");
-            return;
-        }
-        GlobalMemory block = file.Detach();
-        if (!block) {
-            TraceSkipped("clipboard", "no memory block");
-            return;
-        }
-        source->CacheGlobalData(CF_TEXT, std::move(block));
         // The clipboard holds its own reference from here; ours goes with `source`.
         if (HRESULT hr = source->SetClipboard(); FAILED(hr)) {
             TraceRefused("clipboard", hr);
+            return false;
         }
+        return true;
     } catch (const std::exception& e) {
         TraceSkipped("clipboard", e.what());
+        return false;
     }
 }
 

@@ -137,6 +137,10 @@ HRESULT COleDataSource::SetClipboard() {
     return OleFlushClipboard();
 }
 
+HRESULT COleDataSource::SetClipboardUnrendered() {
+    return OleSetClipboard(this);
+}
+
 DWORD COleDataSource::DoDragDrop(DWORD allowedEffects) {
     if (!WaitForDragStart()) {
         return DROPEFFECT_NONE;
@@ -198,6 +202,7 @@ HRESULT COleDataSource::GetData(FORMATETC* format, STGMEDIUM* medium) {
     if (entry == nullptr || !entry->block) {
         return DV_E_FORMATETC;
     }
+    ++m_dataRequests;
     HGLOBAL copy = CopyBlock(entry->block.Get());
     if (copy == nullptr) {
         return E_OUTOFMEMORY;

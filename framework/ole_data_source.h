@@ -31,6 +31,14 @@ public:
     // the program ends. Returns the first failure.
     HRESULT SetClipboard();
 
+    // Makes this source the clipboard's content without rendering it: each format is asked
+    // for when a program first reads it, which DataRequests() counts. OleFlushClipboard puts
+    // the data on the clipboard for good.
+    HRESULT SetClipboardUnrendered();
+
+    // How many times a receiver has asked for the data (GetData) so far.
+    unsigned DataRequests() const { return m_dataRequests; }
+
     // Runs drag and drop with the default drop source. The drag starts only while a mouse
     // button is held and the pointer leaves the drag rectangle around where it started; a
     // released button, Escape, or no button held at all ends it at once with no drop.
@@ -66,6 +74,7 @@ private:
     const Entry* Find(const FORMATETC* format) const;
 
     LONG m_references = 1;
+    unsigned m_dataRequests = 0;
     std::vector<Entry> m_entries;
 };
 #pragma GCC diagnostic pop

@@ -12,6 +12,7 @@
 #define IDD_DELETE_CATEGORY 152 // delete-category dialog
 #define IDD_ABOUTBOX 156        // about box
 #define IDB_ABOUT 157           // the about box's picture, 145x145, 24-bit colour
+#define IDD_SETTINGS 170        // "Brevicor Settings"
 #define IDI_EMBLEM_0 161        // the emblem, also the main dialog's window icon
 #define IDI_EMBLEM_1 162
 #define IDI_EMBLEM_2 163
@@ -27,6 +28,10 @@
 #define IDC_DELETE_PHRASE 1011
 #define IDC_CATEGORY_NAME_EDIT 1012    // add-category dialog: the new name
 #define IDC_DELETE_CATEGORY_COMBO 1013 // delete-category dialog: the category list
+#define IDC_HOTKEY 1040                // settings: the hotkey control
+#define IDC_PASTE_CHECK 1041           // settings: "Paste into the window I was typing in"
+#define IDC_KEEP_CHECK 1042            // settings: "Keep the phrase on the clipboard..."
+#define IDC_HOTKEY_STATUS 1043         // settings: whether the hotkey is active
 
 #define IDM_ABOUTBOX 16 // system-menu command of the About item
 
@@ -37,3 +42,4 @@
 #define ID_TRAY_ABOUT 50005
 #define ID_TRAY_ADD_CATEGORY 50019
 #define ID_TRAY_DELETE_CATEGORY 50020
+#define ID_TRAY_SETTINGS 50022

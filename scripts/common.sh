@@ -9,7 +9,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # What the build, the tests and the run need from Debian. The i386 architecture is never
 # added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
 PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth unixodbc unixodbc-dev
-          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format python3-pyodbc)
+          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format python3-pyodbc
+          openbox)
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -45,12 +46,21 @@ wine_env() {
     fi
 }
 
+# Inside a virtual display: a window manager, as every user's desktop has one. Without it Wine
+# waits on every hidden window for a state change that only a window manager sends, and
+# foreground and focus changes between programs are not settled.
+start_window_manager() {
+    openbox >/dev/null 2>&1 &
+    sleep 1
+}
+
 # Inside a virtual display: starts Brevicor from dist/win64 (its own folder), opens its tray
 # menu as a click on the icon does, shows the second category's phrases and takes a picture
 # of the screen (cropped to CROP when given). Wine shows the icon in a small tray window at the
 # top left. Leaves the program running.
 start_and_capture_menu() { # picture-path [crop]
     local picture=$1 crop=${2:-}
+    start_window_manager
     (cd "$DIST/win64" && exec wine ./brevicor.exe) &
     sleep 3 # the program finishes starting (a click that early would be lost)
     xdotool mousemove 40 40

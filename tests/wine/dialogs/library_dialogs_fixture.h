@@ -19,11 +19,12 @@ inline const std::string kAbout = "Brevicor";
 
 // Toolbox commands, counted up from "Exit", its last item.
 enum class Toolbox {
-    About = 1,
-    EditPhrase = 2,
-    AddPhrase = 3,
-    DeleteCategory = 4,
-    AddCategory = 5
+    Settings = 1,
+    About = 2,
+    EditPhrase = 3,
+    AddPhrase = 4,
+    DeleteCategory = 5,
+    AddCategory = 6
 };
 
 // A library most tests start from: two categories with phrases (one shortcut used in both)
