@@ -55,17 +55,6 @@ UninstPage instfiles
     ${EndIf}
 !macroend
 
-Function .onInit
-    !insertmacro RefuseWhileRunning
-    ; /AUTOSTART ticks "Start Brevicor when I log in" (for silent installs).
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 "/AUTOSTART" $1
-    ${IfNot} ${Errors}
-        !insertmacro SelectSection ${SecAutostart}
-    ${EndIf}
-FunctionEnd
-
 Section "Brevicor" SecProgram
     SectionIn RO
     ClearErrors
@@ -122,6 +111,18 @@ Section /o "Start Brevicor when I log in" SecAutostart
     SetOutPath "$INSTDIR"
     CreateShortcut "$SMSTARTUP\Brevicor.lnk" "$INSTDIR\brevicor.exe"
 SectionEnd
+
+; After the sections: it refers to one by its index.
+Function .onInit
+    !insertmacro RefuseWhileRunning
+    ; /AUTOSTART ticks "Start Brevicor when I log in" (for silent installs).
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/AUTOSTART" $1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${SecAutostart}
+    ${EndIf}
+FunctionEnd
 
 Function un.onInit
     !insertmacro RefuseWhileRunning
