@@ -5,7 +5,9 @@
 // The scripts run in one transaction on a temporary file next to OUT, with the same text
 // collation the driver uses, and the result is renamed into place only when everything
 // succeeded, so a failed run never leaves a half-filled library behind. An existing OUT is
-// kept unless --force is given.
+// kept unless --force is given. A script that is one Access table definition (the program's
+// schema, engine/phrase_table.sql) is turned into the library's form as the driver does it.
+#include "access_ddl.hpp"
 #include "library.hpp"
 
 #include <unistd.h>
@@ -97,7 +99,13 @@ int main(int argc, char** argv) {
             std::cerr << "brevicor-newlib: cannot read " << args[i] << "\n";
             return 1;
         }
-        scripts.emplace_back(args[i], std::move(text));
+        const AccessDdl ddl = translate_access_ddl(text);
+        if (ddl.kind == AccessDdl::Kind::Refused) {
+            std::cerr << "brevicor-newlib: " << args[i] << ": " << ddl.text << "\n";
+            return 1;
+        }
+        scripts.emplace_back(args[i],
+                             ddl.kind == AccessDdl::Kind::Translated ? ddl.text : std::move(text));
     }
     if (out.has_parent_path()) {
         fs::create_directories(out.parent_path(), ec);

@@ -1,5 +1,6 @@
 #include "execute.hpp"
 
+#include "access_ddl.hpp"
 #include "library.hpp"
 #include "parameters.hpp"
 #include "transaction.hpp"
@@ -127,10 +128,15 @@ SQLRETURN compile(Statement& st, SqliteStmt& out) {
     if (st.sql.size() > static_cast<std::size_t>(INT_MAX)) {
         return st.diag.error("HY090", "Statement text too long.");
     }
+    // Access table definitions become the library's own form; everything else runs as given.
+    const AccessDdl ddl = translate_access_ddl(st.sql);
+    if (ddl.kind == AccessDdl::Kind::Refused) {
+        return st.diag.error("42000", ddl.text);
+    }
+    const std::string& sql = ddl.kind == AccessDdl::Kind::Translated ? ddl.text : st.sql;
     const char* tail = nullptr;
     sqlite3_stmt* raw = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(db, st.sql.data(), static_cast<int>(st.sql.size()), &raw, &tail);
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, &tail);
     out.reset(raw);
     if (rc != SQLITE_OK) {
         const SqlFailure f = describe_sqlite_failure(db, rc, true);
@@ -139,7 +145,7 @@ SQLRETURN compile(Statement& st, SqliteStmt& out) {
     if (!out) {
         return st.diag.error("42000", "Syntax error: the statement is empty.");
     }
-    if (!only_blanks(tail, st.sql.data() + st.sql.size())) {
+    if (!only_blanks(tail, sql.data() + sql.size())) {
         return st.diag.error("42000", "Syntax error: only one statement can run at a time.");
     }
     return SQL_SUCCESS;

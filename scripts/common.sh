@@ -8,9 +8,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 # What the build, the tests and the run need from Debian. The i386 architecture is never
 # added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
-PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth unixodbc unixodbc-dev
-          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format python3-pyodbc
-          openbox)
+PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth openbox unixodbc
+          unixodbc-dev libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format nsis
+          desktop-file-utils x11-utils python3-pyodbc)
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -46,12 +46,17 @@ wine_env() {
     fi
 }
 
-# Inside a virtual display: a window manager, as every user's desktop has one. Without it Wine
-# waits on every hidden window for a state change that only a window manager sends, and
-# foreground and focus changes between programs are not settled.
+# Starts openbox in the current (virtual) display and waits until it manages windows. Without
+# a window manager Wine waits on every hidden window for a state change that only a window
+# manager sends: many times slower.
 start_window_manager() {
     openbox >/dev/null 2>&1 &
-    sleep 1
+    local i
+    for i in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && return 0
+        sleep 0.1
+    done
+    say "openbox did not start; going on without a window manager"
 }
 
 # Inside a virtual display: starts Brevicor from dist/win64 (its own folder), opens its tray
