@@ -107,8 +107,12 @@ int main(int argc, char** argv) {
         scripts.emplace_back(args[i],
                              ddl.kind == AccessDdl::Kind::Translated ? ddl.text : std::move(text));
     }
-    if (out.has_parent_path()) {
-        fs::create_directories(out.parent_path(), ec);
+    // A missing folder is most often a typing mistake in the path: say so rather than making
+    // folders nobody asked for.
+    if (out.has_parent_path() && !fs::is_directory(out.parent_path(), ec)) {
+        std::cerr << "brevicor-newlib: the folder " << out.parent_path().string()
+                  << " does not exist; create it first or check the path\n";
+        return 1;
     }
     TempFile temp{out.string() + ".tmp-" + std::to_string(::getpid())};
     fs::remove(temp.path, ec);

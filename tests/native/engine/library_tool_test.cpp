@@ -40,6 +40,13 @@ TEST_F(LibraryTest, NewLibraryToolKeepsExistingFilesUnlessForced) {
     }
 }
 
+// A mistyped folder is reported, not made: the library would end up where nobody looks.
+TEST_F(LibraryTest, NewLibraryToolRefusesAMissingFolder) {
+    const fs::path missing = work_ / "no such folder";
+    EXPECT_NE(make_library((missing / "phrases.mdb").string()), 0);
+    EXPECT_FALSE(fs::exists(missing));
+}
+
 TEST_F(LibraryTest, SampleLibraryUsesTheProgramsTextConventions) {
     ASSERT_EQ(make_library(library_path(), {"--force", kSample}), 0);
     ASSERT_EQ(connect(), SQL_SUCCESS);
