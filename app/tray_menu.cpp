@@ -82,6 +82,9 @@ void DispatchTrayCommand(UINT id) {
     case ID_TRAY_DELETE_CATEGORY:
         RunDeleteCategoryDialog();
         return;
+    case ID_TRAY_RESTORE_PHRASES:
+        RunRestorePhrasesDialog();
+        return;
     default:
         // Only phrase items deliver: a category item without phrases carries its list index as
         // identifier, and choosing it must not put the signature alone on the clipboard.

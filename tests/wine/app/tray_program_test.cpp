@@ -288,6 +288,7 @@ TEST_F(TrayProgramTest, MenuListsCategoriesThenSeparatorThenToolbox) {
                                                                   {"Add phrase", 50003},
                                                                   {"Edit phrase", 50001},
                                                                   {"About us", 50005},
+                                                                  {"Restore Phrases...", 50021},
                                                                   {"Exit", 50004}}));
 }
 
@@ -393,7 +394,7 @@ TEST_F(TrayProgramTest, EditPhraseOpensAVisibleEditorAndNoSecondTrayDialogOrIcon
         PostMessageA(editor, WM_CLOSE, 0, 0);
         return true;
     });
-    MenuScript script(ToolboxKeys(2)); // "Edit phrase"
+    MenuScript script(ToolboxKeys(3)); // "Edit phrase"
     IconEvent(WM_LBUTTONDOWN);
     EXPECT_TRUE(inspected);
     EXPECT_FALSE(probe.TimedOut());
@@ -462,10 +463,9 @@ TEST_F(TrayProgramTest, EveryToolboxDialogOpensOverTheHiddenMainWindowAndCloses)
         int stepsUpFromExit;
         const char* caption;
     } cases[] = {
-        {1, "Brevicor"},       // About us
-        {3, "Add New Phrase"}, // Add phrase
-        {4, "Delete Category"},
-        {5, "Add Category"},
+        {1, "Restore Phrases"}, {2, "Brevicor"}, // About us
+        {4, "Add New Phrase"},                   // Add phrase
+        {5, "Delete Category"}, {6, "Add Category"},
     };
     for (const auto& c : cases) {
         std::string caption;
