@@ -4,6 +4,7 @@
 #include "dialogs/add_phrase.h"
 #include "dialogs/category_dlg.h"
 #include "dialogs/delete_category.h"
+#include "dialogs/restore_phrases_dialog.h"
 
 namespace brevicor {
 
@@ -21,6 +22,11 @@ void RunAddCategoryDialog() {
 
 void RunDeleteCategoryDialog() {
     CDeleteCategory dialog;
+    dialog.DoModal();
+}
+
+void RunRestorePhrasesDialog() {
+    CRestorePhrases dialog;
     dialog.DoModal();
 }
 

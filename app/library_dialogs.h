@@ -7,6 +7,7 @@ namespace brevicor {
 void RunAddPhraseDialog();
 void RunAddCategoryDialog();
 void RunDeleteCategoryDialog();
+void RunRestorePhrasesDialog();
 void RunAboutBox();
 
 } // namespace brevicor

@@ -8,6 +8,7 @@
 #include "framework/win32_list_controls.h"
 #include "res/resource.h"
 #include "store/category_list.h"
+#include "store/phrase_history.h"
 #include "store/phrase_queries.h"
 
 namespace brevicor {
@@ -63,6 +64,9 @@ BOOL CLorvelDlg::OnInitDialog() {
     if (TrayDialog == nullptr) {
         CreateTrayDialog(m_hWnd);
         ShowWindow(SW_HIDE);
+        // A library made by an earlier build gains its phrase history now. A read-only one
+        // cannot: its writes are refused anyway, each with a warning.
+        EnsureHistoryTable();
     }
 
     LoadCategoryList();

@@ -162,6 +162,9 @@ void DispatchTrayCommand(UINT id) {
     case ID_TRAY_DELETE_CATEGORY:
         RunDeleteCategoryDialog();
         return;
+    case ID_TRAY_RESTORE_PHRASES:
+        RunRestorePhrasesDialog();
+        return;
     case ID_TRAY_SETTINGS:
         RunSettingsDialog();
         return;

@@ -45,6 +45,7 @@ struct Session {
 };
 
 Session g_session;
+unsigned g_generation = 0;
 
 std::string DiagMessage() {
     return std::string(reinterpret_cast<const char*>(g_session.diag.message));
@@ -93,13 +94,17 @@ void Connect() {
     }
 }
 
-} // namespace
-
-bool OpenStatement() {
+void ConnectOnFirstUse() {
     if (g_session.firstUse) {
         Connect();
         g_session.firstUse = false;
     }
+}
+
+} // namespace
+
+bool OpenStatement() {
+    ConnectOnFirstUse();
     g_session.stmt = SQL_NULL_HSTMT;
     if (SQLAllocHandle(SQL_HANDLE_STMT, g_session.dbc, &g_session.stmt) != SQL_SUCCESS) {
         ReadDiagnostic();
@@ -181,6 +186,56 @@ void Session::Release() {
 
 void ResetStore() {
     g_session.Release();
+    ++g_generation;
+}
+
+unsigned StoreGeneration() {
+    return g_generation;
+}
+
+StoreTransaction::StoreTransaction() {
+    ConnectOnFirstUse();
+    if (!g_session.connected) {
+        return;
+    }
+    SQLRETURN rc = SQLSetConnectAttr(g_session.dbc, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    m_started = SQL_SUCCEEDED(rc);
+    if (!m_started) {
+        ReadDiagnostic();
+    }
+}
+
+StoreTransaction::~StoreTransaction() {
+    End(SQL_ROLLBACK);
+}
+
+bool StoreTransaction::Commit() {
+    if (!m_started || m_ended) {
+        return false;
+    }
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, g_session.dbc, SQL_COMMIT))) {
+        ReadDiagnostic();
+        End(SQL_ROLLBACK);
+        return false;
+    }
+    m_ended = true;
+    SQLSetConnectAttr(g_session.dbc, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    return true;
+}
+
+void StoreTransaction::End(SQLSMALLINT completion) {
+    if (!m_started || m_ended) {
+        return;
+    }
+    m_ended = true;
+    // The reason a write failed stays the message to show: the rollback's own diagnostics,
+    // if any, are not read.
+    SQLEndTran(SQL_HANDLE_DBC, g_session.dbc, completion);
+    // Every later statement is durable on its own again, as the program's other writes expect.
+    SQLSetConnectAttr(g_session.dbc, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }
 
 StoreOperation::StoreOperation(const std::string& statementText) {

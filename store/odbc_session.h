@@ -42,6 +42,33 @@ std::string LastDriverMessage();
 // program never needs this; tests use it to move between library files.
 void ResetStore();
 
+// How many times the store has let go of its connection; what a caller learnt about the
+// library (a table it made, say) holds only while this stays the same.
+unsigned StoreGeneration();
+
+// A manual-commit transaction on the store's connection, for writes that must land together:
+// autocommit goes off on construction, and back on when the object goes, after a rollback
+// unless Commit succeeded. Store operations run meanwhile belong to it.
+class StoreTransaction {
+public:
+    StoreTransaction();
+    ~StoreTransaction();
+    StoreTransaction(const StoreTransaction&) = delete;
+    StoreTransaction& operator=(const StoreTransaction&) = delete;
+
+    // Whether manual commit is on; when not, nothing may be written under this transaction.
+    bool Started() const { return m_started; }
+
+    // Commits; on failure rolls back, and LastDriverMessage says why.
+    bool Commit();
+
+private:
+    void End(SQLSMALLINT completion);
+
+    bool m_started = false;
+    bool m_ended = false;
+};
+
 // One store operation's statement: opened, prepared and executed on construction, closed on
 // destruction. Column buffers stay with the caller.
 class StoreOperation {

@@ -1,6 +1,7 @@
 #include "store/phrase_queries.h"
 
 #include "store/odbc_session.h"
+#include "store/phrase_history.h"
 #include "store/sql_text.h"
 #include "store/store_buffers.h"
 
@@ -59,22 +60,28 @@ WriteResult AddPhrase(const ComboBoxControl& categoryCombo, const std::string& c
 
 WriteResult UpdatePhraseContent(const ComboBoxControl& codeCombo, const std::string& content) {
     std::string code = codeCombo.SelectedText();
-    return RunWrite(FormatStatement("UPDATE %s SET content = '%s' WHERE code = '%s'", kTable,
-                                    QuoteLiteral(content).c_str(), QuoteLiteral(code).c_str()));
+    std::string where = FormatStatement("code = '%s'", QuoteLiteral(code).c_str());
+    return RunRecordedWrite(HistoryChange::TextChanged, where,
+                            FormatStatement("UPDATE %s SET content = '%s' WHERE %s", kTable,
+                                            QuoteLiteral(content).c_str(), where.c_str()));
 }
 
 WriteResult UpdatePhraseContentInCategory(const std::string& category, const std::string& code,
                                           const std::string& content) {
-    return RunWrite(FormatStatement(
-        "UPDATE %s SET content = '%s' WHERE code = '%s' AND category = '%s'", kTable,
-        QuoteLiteral(content).c_str(), QuoteLiteral(code).c_str(), QuoteLiteral(category).c_str()));
+    std::string where = FormatStatement("code = '%s' AND category = '%s'",
+                                        QuoteLiteral(code).c_str(), QuoteLiteral(category).c_str());
+    return RunRecordedWrite(HistoryChange::TextChanged, where,
+                            FormatStatement("UPDATE %s SET content = '%s' WHERE %s", kTable,
+                                            QuoteLiteral(content).c_str(), where.c_str()));
 }
 
 DeleteResult DeletePhrase(const std::string& category, const std::string& code) {
     DeleteResult result;
+    std::string where = FormatStatement("category = '%s' AND code = '%s'",
+                                        QuoteLiteral(category).c_str(), QuoteLiteral(code).c_str());
     result.write =
-        RunWrite(FormatStatement("DELETE FROM %s WHERE category = '%s' AND code = '%s'", kTable,
-                                 QuoteLiteral(category).c_str(), QuoteLiteral(code).c_str()));
+        RunRecordedWrite(HistoryChange::PhraseDeleted, where,
+                         FormatStatement("DELETE FROM %s WHERE %s", kTable, where.c_str()));
     result.rowsLeft = CountPhrases();
     return result;
 }
@@ -86,8 +93,9 @@ WriteResult AddCategory(const std::string& name) {
 }
 
 WriteResult DeleteCategory(const std::string& name) {
-    return RunWrite(FormatStatement("DELETE FROM %s WHERE category = '%s'", kTable,
-                                    QuoteLiteral(name).c_str()));
+    std::string where = FormatStatement("category = '%s'", QuoteLiteral(name).c_str());
+    return RunRecordedWrite(HistoryChange::CategoryDeleted, where,
+                            FormatStatement("DELETE FROM %s WHERE %s", kTable, where.c_str()));
 }
 
 int CountPhrases() {

@@ -7,6 +7,8 @@
 // Every statement on the phrase table that reads one value or changes rows. Values are placed
 // into the statement text between single quotes, with their own quotes doubled.
 //
+// Deletes and overwrites keep the rows as they were in the phrase history (store/phrase_history.h).
+//
 // Reads never report failure: a missing library, a rejected statement or no matching row all
 // read as 0 or as an empty text. Writes say whether their statement ran, so that the dialogs
 // can tell the user when nothing was stored.

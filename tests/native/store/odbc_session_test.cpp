@@ -22,8 +22,8 @@ TEST_F(SessionTest, EachExecutedStatementTracesItsReturnCode) {
     EXPECT_TRUE(none.write.stored);
     std::string trace = TakeTrace();
     ASSERT_GE(trace.size(), 12u);
-    EXPECT_EQ(trace.substr(trace.find("SQL_NO_DATA\n")), "SQL_NO_DATA\nSQL_SUCCESS\n")
-        << "the delete's lines, then the count's";
+    EXPECT_EQ(trace.substr(trace.find("SQL_NO_DATA\n")), "SQL_NO_DATA\nSQL_SUCCESS\nSQL_SUCCESS\n")
+        << "the delete's lines, then the history's pruning check, then the count's";
 
     EXPECT_EQ(GetContentByCode("hello"), "Hello there");
     EXPECT_EQ(TakeTrace(), "SQL_SUCCESS\n");

@@ -288,6 +288,7 @@ TEST_F(TrayProgramTest, MenuListsCategoriesThenSeparatorThenToolbox) {
                                                                   {"Add phrase", 50003},
                                                                   {"Edit phrase", 50001},
                                                                   {"About us", 50005},
+                                                                  {"Restore Phrases...", 50021},
                                                                   {"Settings...", 50022},
                                                                   {"Exit", 50004}}));
 }
@@ -394,7 +395,7 @@ TEST_F(TrayProgramTest, EditPhraseOpensAVisibleEditorAndNoSecondTrayDialogOrIcon
         PostMessageA(editor, WM_CLOSE, 0, 0);
         return true;
     });
-    MenuScript script(ToolboxKeys(3)); // "Edit phrase"
+    MenuScript script(ToolboxKeys(4)); // "Edit phrase"
     IconEvent(WM_LBUTTONDOWN);
     EXPECT_TRUE(inspected);
     EXPECT_FALSE(probe.TimedOut());
@@ -464,10 +465,11 @@ TEST_F(TrayProgramTest, EveryToolboxDialogOpensOverTheHiddenMainWindowAndCloses)
         const char* caption;
     } cases[] = {
         {1, "Brevicor Settings"}, // Settings...
-        {2, "Brevicor"},          // About us
-        {4, "Add New Phrase"},    // Add phrase
-        {5, "Delete Category"},   // Delete Category
-        {6, "Add Category"},      // Add Category
+        {2, "Restore Phrases"},   // Restore Phrases...
+        {3, "Brevicor"},          // About us
+        {5, "Add New Phrase"},    // Add phrase
+        {6, "Delete Category"},   // Delete Category
+        {7, "Add Category"},      // Add Category
     };
     for (const auto& c : cases) {
         std::string caption;

@@ -16,15 +16,18 @@ inline const std::string kAddPhrase = "Add New Phrase";
 inline const std::string kAddCategory = "Add Category";
 inline const std::string kDeleteCategory = "Delete Category";
 inline const std::string kAbout = "Brevicor";
+inline const std::string kRestorePhrases = "Restore Phrases";
+inline const std::string kShortcutTaken = "Shortcut Taken";
 
 // Toolbox commands, counted up from "Exit", its last item.
 enum class Toolbox {
     Settings = 1,
-    About = 2,
-    EditPhrase = 3,
-    AddPhrase = 4,
-    DeleteCategory = 5,
-    AddCategory = 6
+    RestorePhrases = 2,
+    About = 3,
+    EditPhrase = 4,
+    AddPhrase = 5,
+    DeleteCategory = 6,
+    AddCategory = 7
 };
 
 // A library most tests start from: two categories with phrases (one shortcut used in both)
