@@ -2,6 +2,7 @@
 // each editor opening pay (the category list and the content cache), on a library of 100
 // categories with 40 phrases each.
 #include "store/category_list.h"
+#include "store/content_cache.h"
 #include "store/odbc_session.h"
 #include "store/phrase_queries.h"
 
@@ -74,6 +75,28 @@ void BM_LoadContentCache(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadContentCache)->Unit(benchmark::kMillisecond);
+
+// What the hover preview pays for a text: a lookup by PhraseID in the 4000 cached texts.
+void BM_LookupCachedContent(benchmark::State& state) {
+    PrepareLibrary();
+    brevicor::LoadContentCache();
+    int phraseId = 1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(brevicor::LookupCachedContent(phraseId));
+        phraseId = phraseId % 4000 + 1;
+    }
+}
+BENCHMARK(BM_LookupCachedContent)->Unit(benchmark::kMicrosecond);
+
+// What every save now pays: the update and the cache's reload that follows it.
+void BM_SavePhraseAndReloadCache(benchmark::State& state) {
+    PrepareLibrary();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(brevicor::UpdatePhraseContentInCategory(
+            "Category 050", "shortcut 20", "Dear customer, a saved text."));
+    }
+}
+BENCHMARK(BM_SavePhraseAndReloadCache)->Unit(benchmark::kMillisecond);
 
 void BM_DeliverOnePhraseText(benchmark::State& state) {
     PrepareLibrary();

@@ -1,7 +1,8 @@
 #include "preview/menu_preview_hook.h"
 
-#include "store/category_list.h"
+#include "store/content_cache.h"
 #include "store/phrase_menu_ids.h"
+#include "store/sql_text.h"
 
 #include <cstring>
 #include <optional>
@@ -21,7 +22,7 @@ constexpr const char kMenuWindowClass[] = "#32768";
 // Constructed before start-up with the other process-wide objects, after s_previewText.
 CMenuPreviewHook g_menuPreviewHook;
 
-// The phrase text of a menu item from the content cache, or empty for anything else.
+// The phrase text of a menu item from the content cache, as stored; empty for anything else.
 std::string CachedTextOfItem(UINT id) {
     std::optional<int> phraseId = TrayMenuPhraseIds().PhraseIdFor(id);
     return phraseId ? LookupCachedContent(*phraseId) : std::string();
@@ -37,6 +38,11 @@ struct MenuWindowSearch {
     HMENU menu;
     HWND showing = nullptr;      // the menu window that shows `menu`
     HWND firstVisible = nullptr; // the first visible menu window, in enumeration order
+};
+
+struct PointSearch {
+    POINT point;
+    bool onMenu = false;
 };
 
 BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM search) {
@@ -55,27 +61,59 @@ BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM search) {
     return TRUE;
 }
 
+BOOL CALLBACK VisitForPoint(HWND window, LPARAM search) {
+    auto* state = reinterpret_cast<PointSearch*>(search);
+    if (!IsMenuWindowClass(window) || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    state->onMenu = PtInRect(&frame, state->point) != FALSE;
+    return state->onMenu ? FALSE : TRUE;
+}
+
+// Whether a visible menu window shows the menu with the item highlighted in it.
+bool IsHighlightedInVisibleMenu(HMENU menu, UINT id) {
+    MenuWindowSearch search{menu};
+    EnumWindows(&VisitTopLevelWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.showing == nullptr) {
+        return false; // closed, with Left for instance
+    }
+    const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & MF_HILITE) != 0;
+}
+
+bool CursorOnMenuWindow() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return CMenuPreviewHook::IsOverMenuWindow(cursor);
+}
+
 } // namespace
 
 CMenuPreviewHook& MenuPreviewHook() {
     return g_menuPreviewHook;
 }
 
-std::string CutPreviewText(const std::string& text) {
+std::string CutPreviewText(const std::string& deliveredText) {
     std::string cut;
     int blanks = 0;
-    for (char c : text) {
+    for (char c : deliveredText) {
         if (blanks == kBlanksShown || c == '\0') {
             break;
         }
-        // Signed: bytes 0x80 to 0xFF are negative, so they count as blanks with the controls.
-        if (static_cast<signed char>(c) <= ' ') {
+        // Unsigned: bytes 0x80 to 0xFF are accented letters, not blanks.
+        if (static_cast<unsigned char>(c) <= ' ') {
             c = ' ';
             ++blanks;
         }
         cut += c;
     }
     return cut;
+}
+
+std::string PreviewOfStoredText(const std::string& storedText) {
+    return CutPreviewText(DecodeApostrophes(storedText));
 }
 
 LRESULT CMenuPreviewHook::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,20 +137,21 @@ void CMenuPreviewHook::HandleMenuSelect(UINT id, UINT flags, HMENU menu) {
         m_popup.SetMargins(4, 0);
     }
     if (flags == kMenuClosed) {
-        m_popup.Hide();
+        HideUntilNextDelay();
         m_byMouse = FALSE;
-        m_keepShowing = FALSE;
+        m_pointerOnMenu = false;
         return;
     }
+    m_pointerOnMenu = CursorOnMenuWindow();
     if ((flags & MF_POPUP) != 0) {
         // A category: the next phrase waits again.
-        m_popup.Hide();
-        m_keepShowing = FALSE;
+        HideUntilNextDelay();
         return;
     }
     if ((flags & MF_SEPARATOR) != 0) {
         m_keepShowing = m_popup.IsWindowVisible();
         m_popup.Hide();
+        m_previewMenu = nullptr;
         return;
     }
     if (id == 0 || menu == nullptr) {
@@ -127,25 +166,51 @@ void CMenuPreviewHook::HandleMenuSelect(UINT id, UINT flags, HMENU menu) {
     SetWindowPos(m_popup.GetSafeHwnd(), HWND_TOPMOST, item.left - kPopupOverlap, item.top,
                  item.right - item.left, item.bottom - item.top, SWP_NOACTIVATE);
 
-    std::string cut = CutPreviewText(CachedTextOfItem(id));
+    std::string cut = PreviewOfStoredText(CachedTextOfItem(id));
     if (cut.empty()) {
-        // A fixed command or a phrase without cached text: only moved and sized.
+        // A fixed command or a phrase without cached text: only moved and sized. The previewed
+        // item stays the earlier phrase, so the next idle moment hides its text.
         return;
     }
     s_previewText = cut + "...";
     m_popup.SetWindowText(s_previewText);
     m_popup.ShowAfter(m_keepShowing ? 0 : static_cast<UINT>(m_delayMs));
+    m_previewMenu = menu;
+    m_previewId = id;
 }
 
 void CMenuPreviewHook::HandleEnterIdle(WPARAM reason, HWND menuWindow) {
-    if (!m_byMouse || reason != MSGF_MENU) {
+    if (reason != MSGF_MENU) {
         return;
     }
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    if (WindowFromPoint(cursor) != menuWindow) {
-        m_popup.Hide();
+    if (m_pointerOnMenu && !CursorOnMenuWindow()) {
+        // The pointer that made the selection has left the menus; under Wine the item stays
+        // highlighted and no message tells of it.
+        m_pointerOnMenu = false;
+        HideUntilNextDelay();
+        return;
     }
+    if (m_previewMenu != nullptr) {
+        if (!IsHighlightedInVisibleMenu(m_previewMenu, m_previewId)) {
+            HideUntilNextDelay();
+            return;
+        }
+    }
+    if (m_byMouse) {
+        // Windows flags mouse selections: off the menu's own window, the preview hides until
+        // the pointer highlights a phrase again.
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        if (WindowFromPoint(cursor) != menuWindow) {
+            m_popup.Hide();
+        }
+    }
+}
+
+void CMenuPreviewHook::HideUntilNextDelay() {
+    m_popup.Hide();
+    m_keepShowing = FALSE;
+    m_previewMenu = nullptr;
 }
 
 RECT CMenuPreviewHook::LocateItem(HMENU menu, UINT id) const {
@@ -174,6 +239,12 @@ HWND CMenuPreviewHook::FindMenuWindow(HMENU menu) {
     MenuWindowSearch search{menu};
     EnumWindows(&VisitTopLevelWindow, reinterpret_cast<LPARAM>(&search));
     return search.showing != nullptr ? search.showing : search.firstVisible;
+}
+
+bool CMenuPreviewHook::IsOverMenuWindow(POINT point) {
+    PointSearch search{point};
+    EnumWindows(&VisitForPoint, reinterpret_cast<LPARAM>(&search));
+    return search.onMenu;
 }
 
 } // namespace brevicor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/content_cache.h"
 #include "store/list_controls.h"
 #include "store/menu_controls.h"
 
@@ -9,8 +10,6 @@
 // The in-memory copies of library data and the filling of lists and menus from the library.
 namespace brevicor {
 
-inline constexpr int kContentCacheSize = 4096;
-
 // The distinct category names, in the library's ascending order. Rebuilt only by
 // LoadCategoryList, so it lags behind the library until a caller reloads it.
 const std::vector<std::string>& CategoryList();
@@ -18,13 +17,6 @@ const std::vector<std::string>& CategoryList();
 // Rebuilds the category list (the category query, run twice: once to count, once to copy).
 // When no statement can be had, the list keeps what it held.
 void LoadCategoryList();
-
-// Fills the content cache from the library: the content of each phrase whose PhraseID lies
-// in 0..4095, as stored. Returns the number of rows read.
-int LoadContentCache();
-
-// The cached content of a PhraseID; empty outside 0..4095 or when never filled.
-std::string LookupCachedContent(int phraseId);
 
 // Empties the box, appends every category name in order, selects item 0.
 void FillCategoryCombo(ComboBoxControl& combo);

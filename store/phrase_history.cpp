@@ -1,5 +1,7 @@
 #include "store/phrase_history.h"
 
+#include "store/content_cache.h"
+
 #include "store/odbc_session.h"
 #include "store/sql_text.h"
 #include "store/store_buffers.h"
@@ -199,6 +201,7 @@ WriteResult RunRecordedWrite(HistoryChange change, const std::string& where,
     if (!transaction.Commit()) {
         return Failed(LastDriverMessage());
     }
+    LoadContentCache(); // the preview shows what the library now holds
     return WriteResult{true, {}};
 }
 

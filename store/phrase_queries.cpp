@@ -1,5 +1,6 @@
 #include "store/phrase_queries.h"
 
+#include "store/content_cache.h"
 #include "store/odbc_session.h"
 #include "store/phrase_history.h"
 #include "store/sql_text.h"
@@ -14,17 +15,22 @@ namespace {
 constexpr char kTable[] = "phrase";
 
 // Runs a statement that returns no rows and reports whether it ran. A searched update or
-// delete that matches nothing ran too.
+// delete that matches nothing ran too. After a write that ran, the content cache is reloaded,
+// so that the next preview shows the texts as they are now stored.
 WriteResult RunWrite(const std::string& statement) {
-    StoreOperation op(statement);
     WriteResult result;
-    result.stored = op.Executed();
-    if (!result.stored) {
-        result.message = LastDriverMessage();
-        if (result.message.empty()) {
-            result.message = "The phrase library could not be reached.";
+    {
+        StoreOperation op(statement);
+        result.stored = op.Executed();
+        if (!result.stored) {
+            result.message = LastDriverMessage();
+            if (result.message.empty()) {
+                result.message = "The phrase library could not be reached.";
+            }
+            return result;
         }
     }
+    LoadContentCache();
     return result;
 }
 

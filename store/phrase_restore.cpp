@@ -1,5 +1,7 @@
 #include "store/phrase_restore.h"
 
+#include "store/content_cache.h"
+
 #include "store/odbc_session.h"
 #include "store/sql_text.h"
 
@@ -212,6 +214,7 @@ RestoreResult RestoreFromHistory(int historyId, const ConflictQuestion& ask) {
         result.write = WriteResult{false, LastDriverMessage()};
         return result;
     }
+    LoadContentCache(); // restored texts preview at once
     result.restored = restored;
     return result;
 }

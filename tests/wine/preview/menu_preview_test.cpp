@@ -1,9 +1,11 @@
 // The hover preview in a real tracked popup menu, driven by injected keys and mouse moves from
 // a timer while the menu runs its own loop.
 #include "preview/menu_preview_hook.h"
-#include "store/category_list.h"
+#include "store/content_cache.h"
 #include "store/odbc_session.h"
+#include "store/phrase_menu_ids.h"
 #include "tests/wine/lists/library_sql.h"
+#include "tests/wine/preview/menu_steps.h"
 #include "tests/wine/preview/preview_test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,116 +18,30 @@
 namespace brevicor::testing {
 namespace {
 
-// One step of a script run inside the menu loop: polled every tick until it says it is done.
-struct Step {
-    std::string what;
-    std::function<bool(DWORD elapsedMs)> poll;
-};
-
-// Runs a script of steps from a thread timer while TrackPopupMenu runs. A step that does not
-// finish within its limit fails the test and closes the menu, so nothing hangs.
-class MenuScript {
-public:
-    explicit MenuScript(std::vector<Step> steps) : m_steps(std::move(steps)) {}
-
-    // Tracks the menu owned by the window and plays the script; returns when the menu closes.
-    void Run(HWND owner, HMENU menu) {
-        s_running = this;
-        m_stepStart = GetTickCount();
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, &MenuScript::Tick);
-        SetForegroundWindow(owner);
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, 100, 100, 0, owner,
-                       nullptr);
-        KillTimer(nullptr, timer);
-        s_running = nullptr;
-        EXPECT_EQ(m_next, m_steps.size())
-            << "the menu closed before step " << m_next << " ("
-            << (m_next < m_steps.size() ? m_steps[m_next].what : "") << ")";
-    }
-
-private:
-    static constexpr DWORD kStepLimitMs = 5000;
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (s_running != nullptr) {
-            s_running->Advance();
-        }
-    }
-
-    // One step at most per tick, so that the menu loop handles what a step caused before the
-    // next step looks.
-    void Advance() {
-        if (m_next >= m_steps.size()) {
-            return;
-        }
-        DWORD elapsed = GetTickCount() - m_stepStart;
-        if (m_steps[m_next].poll(elapsed)) {
-            ++m_next;
-            m_stepStart = GetTickCount();
-        } else if (elapsed > kStepLimitMs) {
-            ADD_FAILURE() << "step " << m_next << " (" << m_steps[m_next].what
-                          << ") did not finish";
-            m_next = m_steps.size() + 1;
-            EndMenu();
-        }
-    }
-
-    static inline MenuScript* s_running = nullptr;
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    DWORD m_stepStart = 0;
-};
-
-// Step makers.
-Step Do(std::string what, std::function<void()> action) {
-    return {std::move(what), [action = std::move(action)](DWORD) {
-                action();
-                return true;
-            }};
-}
-
-Step Pause(DWORD ms) {
-    return {"pause", [ms](DWORD elapsed) { return elapsed >= ms; }};
-}
-
-Step Until(std::string what, std::function<bool()> condition) {
-    return {std::move(what), [condition = std::move(condition)](DWORD) { return condition(); }};
-}
-
-Step Key(WORD key) {
-    return Do("key " + std::to_string(key), [key] {
-        INPUT input[2] = {};
-        input[0].type = input[1].type = INPUT_KEYBOARD;
-        input[0].ki.wVk = input[1].ki.wVk = key;
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof(INPUT));
-    });
-}
-
-// Moves the pointer to a screen point computed when the step runs.
-Step MoveTo(std::string what, std::function<POINT()> where) {
-    return Do(std::move(what), [where = std::move(where)] {
-        POINT p = where();
-        SetCursorPos(p.x, p.y);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &input, sizeof input);
-    });
-}
-
-// The phrases of the test library; their menu items carry PhraseID + 40000.
+// The phrases of the test library; their menu items carry PhraseID + 40000, or, past 9999,
+// the identifier the tray menu's mapping gives them.
 constexpr int kTenWords = 1;
 constexpr int kLineBreak = 2;
-constexpr int kHighBytes = 3;
+constexpr int kAccented = 3;
 constexpr int kOther = 4;
+constexpr int kMarkedCut = 5;
+constexpr int kFarAlong = 5001;   // a library that has handed out thousands of PhraseIDs
+constexpr int kFurtherOn = 12345; // past the identifiers PhraseID + 40000 can reach
 constexpr UINT kAboutCommand = 50005;
 
 UINT ItemId(int phraseId) {
-    return static_cast<UINT>(40000 + phraseId);
+    return *TrayMenuPhraseIds().IdForPhrase(phraseId);
 }
+
+// The sample phrase that showed blanks for its accents, with its apostrophe as "Add phrase"
+// stores it.
+const std::string kAccentedStored = "Bonjour, j\xAC\x60"
+                                    "esp\xE8re que vous allez bien";
+const std::string kAccentedShown = "Bonjour, j'esp\xE8re que vous allez bien...";
+// Seven blanks of the delivered text: the marker pairs and accents count as none.
+const std::string kMarkedCutStored = "L\xAC\x60\xE9t\xE9 est l\xE0, c\xAC\x60"
+                                     "est s\xFBr : on part \xE0 la mer";
+const std::string kMarkedCutShown = "L'\xE9t\xE9 est l\xE0, c'est s\xFBr : on ...";
 
 class MenuPreviewTest : public ::testing::Test {
 protected:
@@ -135,23 +51,31 @@ protected:
         ExecLibrarySql("INSERT INTO phrase (PhraseID, category, code, content) VALUES "
                        "(1, 'Letters', 'ten', 'one two three four five six seven eight nine ten'), "
                        "(2, 'Letters', 'break', " +
-                       SqlText("line one\r\nline two") + "), (3, 'Letters', 'high', " +
-                       SqlText("caf\xE9 na\xEFve \x80uro x\xFFy end") +
-                       "), (4, 'Other', 'other', 'another phrase')");
-        ASSERT_GE(LoadContentCache(), 4);
+                       SqlText("line one\r\nline two") + "), (3, 'Letters', 'accented', " +
+                       SqlText(kAccentedStored) + "), (4, 'Other', 'other', 'another phrase'), " +
+                       "(5, 'Other', 'summer', " + SqlText(kMarkedCutStored) + "), " +
+                       "(5001, 'Numbers', 'far', 'far along the library'), " +
+                       "(12345, 'Numbers', 'further', 'further on still')");
+        ASSERT_GE(LoadContentCache(), 7);
 
         // The tray menu's shape: categories with their phrases, a separator, a command.
+        TrayMenuPhraseIds().Clear();
         m_letters = CreatePopupMenu();
         AppendMenuA(m_letters, MF_STRING, ItemId(kTenWords), "ten");
         AppendMenuA(m_letters, MF_STRING, ItemId(kLineBreak), "break");
         AppendMenuA(m_letters, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(m_letters, MF_STRING, ItemId(kHighBytes), "high");
+        AppendMenuA(m_letters, MF_STRING, ItemId(kAccented), "accented");
         AppendMenuA(m_letters, MF_STRING, kAboutCommand, "About us");
-        HMENU other = CreatePopupMenu();
-        AppendMenuA(other, MF_STRING, ItemId(kOther), "other");
+        m_other = CreatePopupMenu();
+        AppendMenuA(m_other, MF_STRING, ItemId(kOther), "other");
+        AppendMenuA(m_other, MF_STRING, ItemId(kMarkedCut), "summer");
+        m_numbers = CreatePopupMenu();
+        AppendMenuA(m_numbers, MF_STRING, ItemId(kFarAlong), "far");
+        AppendMenuA(m_numbers, MF_STRING, ItemId(kFurtherOn), "further");
         m_menu = CreatePopupMenu();
         AppendMenuA(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_letters), "Letters");
-        AppendMenuA(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(other), "Other");
+        AppendMenuA(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_other), "Other");
+        AppendMenuA(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_numbers), "Numbers");
         AppendMenuA(m_menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(m_menu, MF_STRING, 50004, "Exit");
 
@@ -161,7 +85,18 @@ protected:
     void TearDown() override {
         m_hook.AttachTo(nullptr);
         DestroyMenu(m_menu);
+        TrayMenuPhraseIds().Clear();
         ResetStore();
+    }
+
+    // Tracks the test menu, owned by the test window, with the steps playing.
+    void Play(std::vector<MenuStep> steps) {
+        MenuSteps script(std::move(steps));
+        script.Run([this] {
+            SetForegroundWindow(m_owner.Get());
+            TrackPopupMenu(m_menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, 100, 100, 0,
+                           m_owner.Get(), nullptr);
+        });
     }
 
     bool PopupVisible() const { return IsWindowVisible(m_hook.Popup().GetSafeHwnd()) != FALSE; }
@@ -205,7 +140,7 @@ protected:
     }
 
     // The step "not shown for 300 ms, then shown within 3 s": the first preview of a run.
-    Step ShownAfterTheDelay(const std::string& what) {
+    MenuStep ShownAfterTheDelay(const std::string& what) {
         return {what + " waits, then shows", [this, what](DWORD elapsed) {
                     if (elapsed < 300) {
                         EXPECT_FALSE(PopupVisible()) << what << " shown before the delay";
@@ -219,27 +154,27 @@ protected:
                 }};
     }
     // Shown at once: visible right after the selection's notification.
-    Step ShownAtOnce(const std::string& text) {
+    MenuStep ShownAtOnce(const std::string& text) {
         return Until("shown at once: " + text, [this, text] {
             EXPECT_TRUE(PopupVisible()) << text;
             return true;
         });
     }
-    Step TextIs(const std::string& text) {
+    MenuStep TextIs(const std::string& text) {
         return Until("text " + text, [this, text] {
             EXPECT_EQ(PopupText(), text);
             EXPECT_EQ(CMenuPreviewHook::PreviewText(), text);
             return true;
         });
     }
-    Step Hidden(const std::string& why) {
+    MenuStep Hidden(const std::string& why) {
         return Until("hidden: " + why, [this, why] {
             EXPECT_FALSE(PopupVisible()) << why;
             return true;
         });
     }
     // Waits until the selection notification for an item has been handled.
-    Step Selected(UINT id) {
+    MenuStep Selected(UINT id) {
         return Until("selected " + std::to_string(id), [this, id] {
             for (const ReceivedMessage& m : TestWindow::Received()) {
                 if (m.message == WM_MENUSELECT && LOWORD(m.wParam) == id &&
@@ -250,10 +185,10 @@ protected:
             return false;
         });
     }
-    Step ForgetNotifications() {
+    MenuStep ForgetNotifications() {
         return Do("forget notifications", [] { TestWindow::Received().clear(); });
     }
-    Step MenuOpen(HMENU menu) {
+    MenuStep MenuOpen(HMENU menu) {
         return Until("menu shown", [this, menu] {
             RECT r = ItemRect(menu, 0);
             return r.right > r.left && CMenuPreviewHook::FindMenuWindow(menu) != nullptr;
@@ -264,14 +199,18 @@ protected:
     CMenuPreviewHook m_hook;
     HMENU m_menu = nullptr;
     HMENU m_letters = nullptr;
+    HMENU m_other = nullptr;
+    HMENU m_numbers = nullptr;
 };
 
 const std::string kTenWordsShown = "one two three four five six seven ...";
 const std::string kLineBreakShown = "line one  line two...";
-const std::string kHighBytesShown = "caf  na ve  uro x ...";
 
+// Keyboard navigation, with the pointer away from the menu all along: it does not matter where
+// the pointer is.
 TEST_F(MenuPreviewTest, KeyboardNavigationShowsMovesAndHidesThePreview) {
-    MenuScript script({
+    SetCursorPos(OffTheMenus().x, OffTheMenus().y);
+    Play({
         MenuOpen(m_menu),
         Key(VK_DOWN), // "Letters": a category
         Key(VK_RIGHT),
@@ -283,6 +222,8 @@ TEST_F(MenuPreviewTest, KeyboardNavigationShowsMovesAndHidesThePreview) {
                   ExpectPlacedBeside(m_letters, 0, kTenWordsShown);
                   return true;
               }),
+        Pause(300),
+        Until("still shown with the pointer off the menu", [this] { return PopupVisible(); }),
         ForgetNotifications(),
         Key(VK_DOWN),
         Selected(ItemId(kLineBreak)),
@@ -295,22 +236,34 @@ TEST_F(MenuPreviewTest, KeyboardNavigationShowsMovesAndHidesThePreview) {
               }),
         ForgetNotifications(),
         Key(VK_DOWN), // the keyboard skips the separator
-        Selected(ItemId(kHighBytes)),
-        ShownAtOnce("bytes 0x80 to 0xFF"),
-        TextIs(kHighBytesShown),
+        Selected(ItemId(kAccented)),
+        ShownAtOnce("accented letters"),
+        TextIs(kAccentedShown),
+        Until("geometry",
+              [this] {
+                  ExpectPlacedBeside(m_letters, 3, kAccentedShown);
+                  return true;
+              }),
         ForgetNotifications(),
         Key(VK_DOWN),
         Selected(kAboutCommand),
-        Until("a fixed command moves the popup only",
+        // Moved beside the command, then hidden once the menu is idle: the phrase whose text
+        // it holds is no longer highlighted.
+        Until("a fixed command hides the phrase's text", [this] { return !PopupVisible(); }),
+        Until("moved to the command, its text kept",
               [this] {
-                  EXPECT_TRUE(PopupVisible());
-                  EXPECT_EQ(PopupText(), kHighBytesShown);
                   EXPECT_EQ(PopupRect().top, ItemRect(m_letters, 4).top);
+                  EXPECT_EQ(PopupText(), kAccentedShown);
                   return true;
               }),
+        ForgetNotifications(),
+        Key(VK_UP),
+        Selected(ItemId(kAccented)),
+        ShownAfterTheDelay("the phrase after a fixed command"),
         Key(VK_LEFT), // closes the submenu; the highlight stays on "Letters"
+        Until("hidden on Left", [this] { return !PopupVisible(); }),
         Key(VK_DOWN), // "Other": a category
-        Until("hidden on the category", [this] { return !PopupVisible(); }),
+        Hidden("on the category"),
         Key(VK_RIGHT),
         Selected(ItemId(kOther)),
         ShownAfterTheDelay("the first phrase after a category"),
@@ -318,7 +271,6 @@ TEST_F(MenuPreviewTest, KeyboardNavigationShowsMovesAndHidesThePreview) {
         Key(VK_ESCAPE),
         Key(VK_ESCAPE),
     });
-    script.Run(m_owner.Get(), m_menu);
 
     EXPECT_FALSE(PopupVisible()) << "hidden when the menu closes";
     // The owner got the notifications after the hook: nothing was withheld.
@@ -326,10 +278,69 @@ TEST_F(MenuPreviewTest, KeyboardNavigationShowsMovesAndHidesThePreview) {
     EXPECT_GT(m_owner.CountReceived(WM_ENTERIDLE), 0);
 }
 
+// Wine sends no notification when Left closes a submenu: the menu's own state tells.
+TEST_F(MenuPreviewTest, LeftClosingTheSubmenuHidesAndTheNextPreviewWaitsAgain) {
+    SetCursorPos(OffTheMenus().x, OffTheMenus().y);
+    Play({
+        MenuOpen(m_menu),
+        Key(VK_DOWN),
+        Key(VK_RIGHT),
+        Selected(ItemId(kTenWords)),
+        ShownAfterTheDelay("the first phrase"),
+        Key(VK_LEFT),
+        Until("hidden once the submenu has closed", [this] { return !PopupVisible(); }),
+        ForgetNotifications(),
+        Key(VK_RIGHT),
+        Selected(ItemId(kTenWords)),
+        ShownAfterTheDelay("the same phrase again"),
+        Key(VK_LEFT),
+        Until("hidden again", [this] { return !PopupVisible(); }),
+        ForgetNotifications(),
+        Key(VK_RIGHT),
+        Selected(ItemId(kTenWords)),
+        Key(VK_LEFT), // while the preview still waits
+        Pause(1500),
+        Hidden("the pending preview of a closed submenu never shows"),
+        Do("close", [] { EndMenu(); }),
+    });
+    EXPECT_FALSE(PopupVisible());
+}
+
+// The pointer moves for real, and Wine's menus neither flag the selections as the mouse's nor
+// send anything when the pointer leaves: the item even stays highlighted.
+TEST_F(MenuPreviewTest, PointerLeavingTheMenusHidesAndTheNextPreviewWaitsAgain) {
+    SetCursorPos(OffTheMenus().x, OffTheMenus().y);
+    Play({
+        MenuOpen(m_menu),
+        MoveTo("onto Letters", [this] { return LeftPartOf(m_menu, 0); }),
+        MenuOpen(m_letters),
+        MoveTo("onto the first phrase", [this] { return LeftPartOf(m_letters, 0); }),
+        Selected(ItemId(kTenWords)),
+        Pause(300),
+        MoveTo("off the menus while its preview waits", [] { return OffTheMenus(); }),
+        Pause(1500),
+        Hidden("a pending preview is cancelled when the pointer leaves"),
+        ForgetNotifications(),
+        MoveTo("onto another phrase", [this] { return LeftPartOf(m_letters, 1); }),
+        Selected(ItemId(kLineBreak)),
+        ShownAfterTheDelay("the phrase the pointer came back to"),
+        TextIs(kLineBreakShown),
+        MoveTo("off the menus", [] { return OffTheMenus(); }),
+        Until("hidden once the pointer has left", [this] { return !PopupVisible(); }),
+        ForgetNotifications(),
+        MoveTo("onto a third phrase", [this] { return LeftPartOf(m_letters, 3); }),
+        Selected(ItemId(kAccented)),
+        ShownAfterTheDelay("the next phrase after the pointer came back"),
+        TextIs(kAccentedShown),
+        Do("close", [] { EndMenu(); }),
+    });
+    EXPECT_FALSE(PopupVisible());
+}
+
 TEST_F(MenuPreviewTest, ReopeningTheMenuWaitsAgain) {
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE("menu run " + std::to_string(run));
-        MenuScript script({
+        Play({
             MenuOpen(m_menu),
             Key(VK_DOWN),
             Key(VK_RIGHT),
@@ -337,9 +348,49 @@ TEST_F(MenuPreviewTest, ReopeningTheMenuWaitsAgain) {
             ShownAfterTheDelay("the first phrase of the run"),
             Do("close", [] { EndMenu(); }),
         });
-        script.Run(m_owner.Get(), m_menu);
         EXPECT_FALSE(PopupVisible());
     }
+}
+
+// What delivery would give, cut, whatever the PhraseID: the marker as an apostrophe and
+// accented letters as letters, in the real menu.
+TEST_F(MenuPreviewTest, EveryPhraseShowsItsTextAsDelivered) {
+    SetCursorPos(OffTheMenus().x, OffTheMenus().y);
+    Play({
+        MenuOpen(m_menu),
+        Key(VK_DOWN),
+        Key(VK_DOWN), // "Other"
+        Key(VK_RIGHT),
+        Selected(ItemId(kOther)),
+        ShownAfterTheDelay("the first phrase"),
+        ForgetNotifications(),
+        Key(VK_DOWN),
+        Selected(ItemId(kMarkedCut)),
+        ShownAtOnce("the apostrophes and accents"),
+        TextIs(kMarkedCutShown),
+        Until("geometry",
+              [this] {
+                  ExpectPlacedBeside(m_other, 1, kMarkedCutShown);
+                  return true;
+              }),
+        Key(VK_LEFT),
+        Key(VK_DOWN), // "Numbers"
+        Key(VK_RIGHT),
+        Selected(ItemId(kFarAlong)),
+        ShownAfterTheDelay("PhraseID 5001"),
+        TextIs("far along the library..."),
+        ForgetNotifications(),
+        Key(VK_DOWN),
+        Selected(ItemId(kFurtherOn)),
+        ShownAtOnce("PhraseID 12345"),
+        TextIs("further on still..."),
+        Until("geometry",
+              [this] {
+                  ExpectPlacedBeside(m_numbers, 1, "further on still...");
+                  return true;
+              }),
+        Do("close", [] { EndMenu(); }),
+    });
 }
 
 // Windows flags a selection made with the mouse with MF_MOUSESELECT; Wine's menus never do.
@@ -352,7 +403,7 @@ TEST_F(MenuPreviewTest, MouseNavigationHidesOnSeparatorAndWhenThePointerLeaves) 
                          reinterpret_cast<LPARAM>(m_letters));
         });
     };
-    MenuScript script({
+    Play({
         MenuOpen(m_menu),
         MoveTo("onto Letters", [this] { return LeftPartOf(m_menu, 0); }),
         MenuOpen(m_letters),
@@ -370,30 +421,26 @@ TEST_F(MenuPreviewTest, MouseNavigationHidesOnSeparatorAndWhenThePointerLeaves) 
         MoveTo("onto the separator", [this] { return CentreOf(ItemRect(m_letters, 2)); }),
         Until("hidden on the separator", [this] { return !PopupVisible(); }),
         ForgetNotifications(),
-        MoveTo("onto the phrase with high bytes", [this] { return LeftPartOf(m_letters, 3); }),
-        Selected(ItemId(kHighBytes)),
+        MoveTo("onto the accented phrase", [this] { return LeftPartOf(m_letters, 3); }),
+        Selected(ItemId(kAccented)),
         ShownAtOnce("after a separator"),
-        selectedByMouse(ItemId(kHighBytes)),
-        TextIs(kHighBytesShown),
-        MoveTo("off the menu",
-               [] {
-                   return POINT{5, GetSystemMetrics(SM_CYSCREEN) - 5};
-               }),
+        selectedByMouse(ItemId(kAccented)),
+        TextIs(kAccentedShown),
+        MoveTo("off the menu", [] { return OffTheMenus(); }),
         Until("hidden once the pointer is off the menu", [this] { return !PopupVisible(); }),
         ForgetNotifications(),
         MoveTo("back onto a phrase", [this] { return LeftPartOf(m_letters, 1); }),
         Selected(ItemId(kLineBreak)),
-        ShownAtOnce("back on the menu"),
+        ShownAfterTheDelay("back on the menu"),
         TextIs(kLineBreakShown),
         Do("close", [] { EndMenu(); }),
     });
-    script.Run(m_owner.Get(), m_menu);
     EXPECT_FALSE(PopupVisible());
 }
 
-TEST(MenuPreviewText, CutsAfterTheSeventhBlank) {
+TEST(MenuPreviewText, CutsTheDeliveredTextAfterItsSeventhBlank) {
     struct Case {
-        std::string text;
+        std::string stored;
         std::string cut;
     };
     const Case cases[] = {
@@ -401,12 +448,19 @@ TEST(MenuPreviewText, CutsAfterTheSeventhBlank) {
         {"a\r\nb", "a  b"},
         {"few words only", "few words only"},
         {"\t\t\t\t\t\t\t\tx", "       "},
-        {std::string("x\x80y\xFFz\xA0") + "w", "x y z w"},
+        {"\x01\x1F\x20!", "   !"},
+        // Bytes 0x80 to 0xFF are letters: shown, never counted.
+        {"x\x80y\xFFz\xA0w \xE9 \xE0 \xFC \xC9 \xAC \x60 \x81 end",
+         "x\x80y\xFFz\xA0w \xE9 \xE0 \xFC \xC9 \xAC \x60 "},
+        // The marker pair is one apostrophe, as delivery gives it; a lone 0xAC stays itself.
+        {"it\xAC\x60s", "it's"},
+        {"\xAC\x60\xAC\x60 a b c d e f g h", "'' a b c d e f "},
+        {"\xAC\x41 \xAC", "\xAC\x41 \xAC"},
         {std::string("a\0b c", 5), "a"},
         {"", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CutPreviewText(c.text), c.cut) << c.text;
+        EXPECT_EQ(PreviewOfStoredText(c.stored), c.cut) << c.stored;
     }
 }
 
