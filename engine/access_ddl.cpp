@@ -93,7 +93,7 @@ std::string sql_name(const std::string& name) {
     return plain_name(name) ? name : "\"" + name + "\"";
 }
 
-enum class ColumnType { Counter, Text, Memo, Integer };
+enum class ColumnType { Counter, Text, Memo, Integer, DateTime };
 
 struct Column {
     std::string name;
@@ -162,6 +162,8 @@ std::optional<Column> parse_column(Parser& p) {
         col.type = ColumnType::Memo;
     } else if (p.word("LONG") || p.word("INTEGER") || p.word("INT")) {
         col.type = ColumnType::Integer;
+    } else if (p.word("DATETIME") || p.word("DATE")) {
+        col.type = ColumnType::DateTime;
     } else {
         return std::nullopt;
     }
@@ -215,6 +217,8 @@ std::string column_sql(const Column& col) {
     case ColumnType::Integer:
         return out + "INTEGER" + (col.primary_key ? " PRIMARY KEY" : "") +
                (col.not_null ? " NOT NULL" : "");
+    case ColumnType::DateTime:
+        return out + "DATETIME" + (col.not_null ? " NOT NULL" : "");
     }
     return out;
 }
@@ -255,7 +259,7 @@ AccessDdl translate_access_ddl(const std::string& sql) {
     for (const Column& col : columns) {
         counters += col.type == ColumnType::Counter ? 1 : 0;
         keys += col.primary_key || col.type == ColumnType::Counter ? 1 : 0;
-        if (col.primary_key && (col.type == ColumnType::Text || col.type == ColumnType::Memo)) {
+        if (col.primary_key && col.type != ColumnType::Counter && col.type != ColumnType::Integer) {
             // A key on a text column needs an index, and an index's order would follow
             // whichever comparison rule wrote it.
             return refused("A text field cannot be the primary key of a library table: '" +

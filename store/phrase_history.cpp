@@ -13,16 +13,12 @@ namespace brevicor {
 
 namespace {
 
-// The table as the engine accepts it today. The Access form of the same table, for when the
-// engine reads Access DDL:
-//   CREATE TABLE phrase_history (HistoryID COUNTER CONSTRAINT phrase_history_key PRIMARY KEY,
-//     change_no INTEGER NOT NULL, PhraseID INTEGER, category TEXT(255), code TEXT(255),
-//     content MEMO, happened_at DATETIME, what_happened TEXT(32))
-// Both give every row a HistoryID that only grows, which is what "newest first" sorts by.
+// In Access SQL, so Windows' Access driver and our engine make the same table. The AutoNumber
+// gives every row a HistoryID that only grows, which is what "newest first" sorts by.
 constexpr char kHistoryTableDefinition[] =
-    "CREATE TABLE phrase_history (HistoryID INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "change_no INTEGER NOT NULL, PhraseID INTEGER, category VARCHAR(255), code VARCHAR(255), "
-    "content LONGTEXT, happened_at DATETIME, what_happened VARCHAR(32))";
+    "CREATE TABLE phrase_history (HistoryID COUNTER CONSTRAINT phrase_history_key PRIMARY KEY, "
+    "change_no INTEGER NOT NULL, PhraseID INTEGER, category TEXT(255), code TEXT(255), "
+    "content MEMO, happened_at DATETIME, what_happened TEXT(32))";
 
 constexpr char kUnreachable[] = "The phrase library could not be reached.";
 

@@ -165,6 +165,22 @@ TEST_F(AccessDdlTest, AccessFieldTypesBecomeLibraryFields) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM t WHERE v = '\xE9t\xE9'"), "1");
 }
 
+// A date field must not push a whole definition past the translation: SQLite would take the
+// Access text as it is, and its COUNTER would then be a plain column that stays empty.
+TEST_F(AccessDdlTest, DateFieldsKeepTheAutoNumberWorking) {
+    ASSERT_EQ(run_direct("CREATE TABLE h (HistoryID COUNTER CONSTRAINT hk PRIMARY KEY, "
+                         "n INTEGER NOT NULL, c TEXT(4), at DATETIME)"),
+              SQL_SUCCESS)
+        << first_state();
+    ASSERT_EQ(run("INSERT INTO h (n, c, at) VALUES (1, 'abcd', '2026-12-11 09:00:00')"),
+              SQL_SUCCESS)
+        << first_state();
+    EXPECT_EQ(scalar("SELECT HistoryID FROM h"), "1");
+    EXPECT_EQ(scalar("SELECT at FROM h"), "2026-12-11 09:00:00");
+    EXPECT_EQ(run("INSERT INTO h (n, c) VALUES (2, 'abcde')"), SQL_ERROR);
+    EXPECT_EQ(first_state(), "22001");
+}
+
 TEST_F(AccessDdlTest, DefinitionsTheLibraryCannotHoldAreRefused) {
     for (const char* ddl : {
              "CREATE TABLE t (a COUNTER, b COUNTER)",
@@ -172,6 +188,7 @@ TEST_F(AccessDdlTest, DefinitionsTheLibraryCannotHoldAreRefused) {
              "CREATE TABLE t (a COUNTER, b LONG PRIMARY KEY)",
              "CREATE TABLE t (a TEXT(0))",
              "CREATE TABLE t (a TEXT(256))",
+             "CREATE TABLE t (a DATETIME PRIMARY KEY)",
          }) {
         SCOPED_TRACE(ddl);
         EXPECT_EQ(run_direct(ddl), SQL_ERROR);
