@@ -9,7 +9,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # What the build, the tests and the run need from Debian. The i386 architecture is never
 # added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
 PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth unixodbc unixodbc-dev
-          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format)
+          libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format libyaml-cpp-dev)
 
 say() { printf '== %s\n' "$*" >&2; }
 
