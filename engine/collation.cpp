@@ -4,28 +4,6 @@
 
 namespace brevicor::engine {
 
-unsigned char fold_1252(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    // À..Þ map to à..þ, except 0xD7 (×) whose slot partner 0xF7 is ÷, not a letter.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    switch (c) {
-    case 0x8A: // Š
-        return 0x9A;
-    case 0x8C: // Œ
-        return 0x9C;
-    case 0x8E: // Ž
-        return 0x9E;
-    case 0x9F: // Ÿ
-        return 0xFF;
-    default:
-        return c;
-    }
-}
-
 int compare_folded(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {

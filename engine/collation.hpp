@@ -2,14 +2,13 @@
 // "é" equals "É", "Œ" equals "œ" and so on.
 #pragma once
 
+#include "fold_1252.hpp"
+
 #include <sqlite3.h>
 
 #include <string_view>
 
 namespace brevicor::engine {
-
-// Lower-case partner of a Windows-1252 byte; bytes without one come back unchanged.
-unsigned char fold_1252(unsigned char c);
 
 // Orders two byte strings by their folded bytes (<0, 0, >0).
 int compare_folded(std::string_view a, std::string_view b);

@@ -1,5 +1,7 @@
 #include "tools/library/text_1252.h"
 
+#include "engine/fold_1252.hpp"
+
 #include <cstdio>
 
 namespace brevicor::library {
@@ -173,32 +175,10 @@ std::string CrLfLineBreaks(std::string_view text) {
     return out;
 }
 
-unsigned char FoldWindows1252(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    // À..Þ fold to à..þ, except 0xD7 (×), whose partner 0xF7 is ÷, not a letter.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    switch (c) {
-    case 0x8A: // Š
-        return 0x9A;
-    case 0x8C: // Œ
-        return 0x9C;
-    case 0x8E: // Ž
-        return 0x9E;
-    case 0x9F: // Ÿ
-        return 0xFF;
-    default:
-        return c;
-    }
-}
-
 std::string FoldedKey(std::string_view bytes) {
     std::string out(bytes);
     for (char& c : out) {
-        c = static_cast<char>(FoldWindows1252(static_cast<unsigned char>(c)));
+        c = static_cast<char>(engine::fold_1252(static_cast<unsigned char>(c)));
     }
     return out;
 }

@@ -40,7 +40,6 @@ std::string CrLfLineBreaks(std::string_view text);
 
 // The library's comparison of names: case-blind for ASCII and for the accented letters of
 // Windows-1252 (é = É, š = Š), the way the library's own text collation folds them.
-unsigned char FoldWindows1252(unsigned char c);
 std::string FoldedKey(std::string_view bytes);
 
 // The UTF-8 byte order mark, accepted at the start of every file read.
