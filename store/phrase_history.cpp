@@ -116,21 +116,9 @@ bool RunStep(const std::string& statement, WriteResult& failure) {
     return false;
 }
 
-std::string ReadValue(const std::string& statement) {
-    StoreOperation op(statement);
-    if (!op.HasStatement()) {
-        return {};
-    }
-    op.BindColumn(1, g_columnBuffer1, &g_columnIndicator1);
-    if (!op.FetchRow()) {
-        return {};
-    }
-    return ColumnText(g_columnBuffer1, g_columnIndicator1);
-}
-
 bool RecordRows(HistoryChange change, const std::string& where, WriteResult& failure) {
     // One number per change, so that the rows of one deleted category are found together.
-    int changeNo = ParseDecimal(ReadValue("SELECT MAX(change_no) FROM phrase_history")) + 1;
+    int changeNo = ParseDecimal(ReadFirstValue("SELECT MAX(change_no) FROM phrase_history")) + 1;
     // Copied inside the library, so that every byte of every text is kept, however long.
     return RunStep(
         FormatStatement("INSERT INTO phrase_history (change_no, PhraseID, category, code, "
@@ -144,7 +132,7 @@ bool RecordRows(HistoryChange change, const std::string& where, WriteResult& fai
 // Deletes entries that are past both limits. Whole changes go or stay: a deleted category is
 // never kept in part.
 bool PruneHistory(WriteResult& failure) {
-    int count = ParseDecimal(ReadValue("SELECT COUNT(HistoryID) FROM phrase_history"));
+    int count = ParseDecimal(ReadFirstValue("SELECT COUNT(HistoryID) FROM phrase_history"));
     if (count <= kHistoryKeptEntries) {
         return true;
     }

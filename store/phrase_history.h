@@ -69,9 +69,6 @@ bool RunStep(const std::string& statement, WriteResult& failure);
 // Inside an open transaction: deletes the entries past both limits, whole changes at a time.
 bool PruneHistory(WriteResult& failure);
 
-// The first column of the first row, empty when there is none.
-std::string ReadValue(const std::string& statement);
-
 } // namespace history_detail
 
 } // namespace brevicor

@@ -34,6 +34,13 @@ WriteResult RunWrite(const std::string& statement) {
     return result;
 }
 
+// The row count as the driver wrote it; empty when it could not be read.
+std::string ReadRowCountText() {
+    return ReadFirstValue(FormatStatement("SELECT COUNT(PhraseID) FROM %s", kTable));
+}
+
+} // namespace
+
 // Runs a statement, fetches its first row and returns column 1 when the row came and the text
 // is not empty. Further rows are not fetched.
 std::string ReadFirstValue(const std::string& statement) {
@@ -47,13 +54,6 @@ std::string ReadFirstValue(const std::string& statement) {
     }
     return ColumnText(g_columnBuffer1, g_columnIndicator1);
 }
-
-// The row count as the driver wrote it; empty when it could not be read.
-std::string ReadRowCountText() {
-    return ReadFirstValue(FormatStatement("SELECT COUNT(PhraseID) FROM %s", kTable));
-}
-
-} // namespace
 
 WriteResult AddPhrase(const ComboBoxControl& categoryCombo, const std::string& code,
                       const std::string& content) {

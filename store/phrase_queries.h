@@ -68,4 +68,8 @@ std::string GetContentForCommand(int commandId);
 // "Shortcut " followed by one more than the number of rows; empty when the count can't be read.
 std::string NextShortcutName();
 
+// Runs a statement, fetches its first row and returns column 1 when the row came and the text
+// is not empty. Further rows are not fetched.
+std::string ReadFirstValue(const std::string& statement);
+
 } // namespace brevicor

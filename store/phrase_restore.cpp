@@ -29,7 +29,7 @@ struct Plan {
 };
 
 int Count(const std::string& statement) {
-    return ParseDecimal(history_detail::ReadValue(statement));
+    return ParseDecimal(ReadFirstValue(statement));
 }
 
 bool PhraseIdTaken(int phraseId) {
