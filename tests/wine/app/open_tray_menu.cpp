@@ -1,10 +1,12 @@
 // open_tray_menu.exe: opens the tray menu of a running Brevicor as a click on its icon would,
-// then presses Down the given number of times and Right, to show one category's phrases.
-// Used by scripts/screenshot-tray-menu; ends while the menu stays open.
+// then either presses Down the given number of times and Right, to show one category's
+// phrases (scripts/screenshot-tray-menu), or, given "settings", chooses Toolbox,
+// "Settings..." (scripts/screenshot-settings). Ends while the menu or dialog stays open.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,7 +48,14 @@ HWND WaitFor(const char* cls, bool owned) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int downs = argc > 1 ? std::atoi(argv[1]) : 1;
+    std::vector<UINT> keys;
+    if (argc > 1 && std::string(argv[1]) == "settings") {
+        // Up to "Toolbox", open it, up past "Exit" to "Settings...", choose it.
+        keys = {VK_UP, VK_RIGHT, VK_UP, VK_UP, VK_RETURN};
+    } else {
+        keys.assign(argc > 1 ? std::atoi(argv[1]) : 1, VK_DOWN);
+        keys.push_back(VK_RIGHT);
+    }
     HWND trayDialog = WaitFor("#32770", true);
     if (trayDialog == nullptr) {
         return 1;
@@ -58,10 +67,9 @@ int main(int argc, char** argv) {
     }
     // Keys posted before the menu loop runs would be lost: give it a moment, and one per key.
     Sleep(500);
-    for (int i = 0; i < downs; ++i) {
-        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    for (UINT key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
         Sleep(200);
     }
-    PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
     return 0;
 }
