@@ -95,10 +95,21 @@ bool ReturnFocusTo(const PasteTarget& target, DWORD limitMs) {
     if (window == nullptr || !IsWindow(window)) {
         return false;
     }
+    // Asked again while we wait: the closing menu can take the activation back after our first
+    // request (seen under Wine with a window manager), and then the paste would be skipped.
     SetForegroundWindow(window);
-    if (!PumpUntil([window] { return !IsWindow(window) || GetForegroundWindow() == window; },
-                   limitMs) ||
-        !IsWindow(window)) {
+    DWORD lastAsked = GetTickCount();
+    auto arrived = [window, &lastAsked] {
+        if (!IsWindow(window) || GetForegroundWindow() == window) {
+            return true;
+        }
+        if (GetTickCount() - lastAsked >= 100) {
+            SetForegroundWindow(window);
+            lastAsked = GetTickCount();
+        }
+        return false;
+    };
+    if (!PumpUntil(arrived, limitMs) || !IsWindow(window)) {
         return false;
     }
     ReturnFocusToControl(target, limitMs);
