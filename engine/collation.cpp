@@ -97,10 +97,20 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv) {
     const std::string_view text = bytes_of(argv[1]);
     sqlite3_result_int(context, like_match(text, pattern, escape) ? 1 : 0);
 }
+
+// Called by the triggers that keep the phrase index's order: it exists only on connections
+// that also have the engine's text rule, and does nothing there.
+void text_rule_present(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_null(context);
+}
 } // namespace
 
 int register_text_collation(sqlite3* db) {
     int rc = sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, &collate);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function(db, "only_the_brevicor_driver_writes_category", 0,
+                                     SQLITE_UTF8, nullptr, &text_rule_present, nullptr, nullptr);
+    }
     for (int args = 2; rc == SQLITE_OK && args <= 3; ++args) {
         rc = sqlite3_create_function(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                      &like, nullptr, nullptr);

@@ -20,8 +20,9 @@ bool like_match(std::string_view text, std::string_view pattern, int escape);
 
 // The library schema declares its text columns COLLATE NOCASE, which any SQLite tool
 // understands (ASCII folding only). On our own connections NOCASE is replaced by the
-// Windows-1252 folding above. No index may use a text column: an index built by another tool
-// would be ordered by the ASCII rule and disagree with ours. LIKE is replaced the same way
+// Windows-1252 folding above. The one index on text columns (see keep_phrase_index) is ordered
+// by this rule; the function its triggers call is registered here too, so that a connection
+// without this rule cannot write to it. LIKE is replaced the same way
 // (SQLite's own folds ASCII only and reads the bytes as UTF-8, taking every accented
 // Windows-1252 letter for the same one). Returns an SQLite result code.
 int register_text_collation(sqlite3* db);

@@ -137,6 +137,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // A new library gets the tray menu's index at once, rather than on its first connection.
+    keep_phrase_index(db.get());
     if (!run(db.get(), "COMMIT", "saving")) {
         return 1;
     }

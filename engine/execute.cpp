@@ -479,6 +479,7 @@ SQLRETURN execute_statement(Statement& st) {
     }
     if (leading_keyword(st.sql) == "CREATE") {
         guard_phrase_ids(db); // the phrase table may be new
+        keep_phrase_index(db);
     }
     return finish(st, std::move(rs), typed, changes);
 }

@@ -12,9 +12,8 @@ namespace brevicor::engine {
 int configure_connection(sqlite3* db) {
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // The tray menu runs one query per category, each a scan of the whole table (no index may
-    // sit on a text column). A page cache that holds a large library keeps each scan in
-    // memory instead of re-reading the file; SQLite's default is only 2 MiB.
+    // A page cache that holds a large library keeps the reads that still scan the table (the
+    // preview texts, a phrase found by its code) in memory; SQLite's default is only 2 MiB.
     sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     return register_text_collation(db);
 }
@@ -58,7 +57,51 @@ SqliteDb open_existing_library(const std::string& path, SqlFailure& failure) {
                    probe};
         return nullptr;
     }
+    keep_phrase_index(db.get());
     return db;
+}
+
+bool keep_phrase_index(sqlite3* db) {
+    const auto count = [db](const char* sql) {
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+        const SqliteStmt statement(raw);
+        return statement && sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : -1;
+    };
+    // Only a phrase table with both columns gets the index; any other table is left as it is.
+    if (count("SELECT count(*) FROM pragma_table_info('phrase') "
+              "WHERE name IN ('category', 'code')") != 2) {
+        return false;
+    }
+    if (count("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+              "name = 'brevicor_phrase_category'") == 1) {
+        return true;
+    }
+    if (sqlite3_db_readonly(db, "main") != 0) {
+        return false;
+    }
+    static constexpr const char* kIndex = R"(
+        SAVEPOINT brevicor_phrase_index;
+        CREATE INDEX IF NOT EXISTS brevicor_phrase_category ON phrase (category);
+        CREATE TRIGGER IF NOT EXISTS brevicor_phrase_index_insert BEFORE INSERT ON phrase
+        BEGIN SELECT only_the_brevicor_driver_writes_category(); END;
+        CREATE TRIGGER IF NOT EXISTS brevicor_phrase_index_update
+        BEFORE UPDATE OF category ON phrase
+        BEGIN SELECT only_the_brevicor_driver_writes_category(); END;
+        CREATE TRIGGER IF NOT EXISTS brevicor_phrase_index_delete BEFORE DELETE ON phrase
+        BEGIN SELECT only_the_brevicor_driver_writes_category(); END;
+        RELEASE brevicor_phrase_index;
+    )";
+    // Someone else writing right now is no reason to make the connection wait: the next
+    // connection tries again.
+    sqlite3_busy_timeout(db, 0);
+    const bool made = sqlite3_exec(db, kIndex, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!made && sqlite3_get_autocommit(db) == 0) {
+        sqlite3_exec(db, "ROLLBACK TO brevicor_phrase_index", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "RELEASE brevicor_phrase_index", nullptr, nullptr, nullptr);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return made;
 }
 
 void guard_phrase_ids(sqlite3* db) {

@@ -32,6 +32,18 @@ int configure_connection(sqlite3* db);
 // has no phrase table.
 void guard_phrase_ids(sqlite3* db);
 
+// The tray menu asks for each category's phrases in code order, one statement per category.
+// An index on category, ordered by the engine's own text rule, answers each with one seek and
+// a sort of that category's rows instead of a scan of the whole table. Only category: rows
+// that compare equal stay in PhraseID order there, so a query without ORDER BY still gets
+// its rows in the order they were added. It is made on the first connection to a library
+// that has a phrase table and lacks it (a library made before the index existed), when the
+// file can be written at once; otherwise the library works as before, without it. Triggers
+// made with it refuse writes to category from any connection that lacks the engine's
+// text rule (the sqlite3 shell, say), whose ASCII-only rule would put rows in the wrong place.
+// Returns whether the index is there afterwards.
+bool keep_phrase_index(sqlite3* db);
+
 // Maps an SQLite result code and the connection's message to SQLSTATE + readable text.
 // `preparing` tells that the statement text itself was rejected.
 SqlFailure describe_sqlite_failure(sqlite3* db, int rc, bool preparing);
