@@ -4,6 +4,7 @@
 // own, its windows found and waited for, ended at the end of the test if it still runs.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -48,6 +49,18 @@ inline std::string MessageText(HWND box) {
         text += TextOf(child);
     }
     return text;
+}
+
+// Whether the shell shows the icon the window added (the program's id is 2005); a modify is
+// refused for an icon it has not. The benchmarks ask the same of a bare tray program.
+inline bool ShellHasIcon(HWND window) {
+    NOTIFYICONDATAA probe{};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = window;
+    probe.uID = 2005;
+    probe.uFlags = NIF_TIP;
+    lstrcpyA(probe.szTip, "probe");
+    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
 // A copy of the program started from its own folder, killed at the end if it still runs.
@@ -125,6 +138,9 @@ public:
                    TextOf(window) == "brevicor";
         });
     }
+
+    DWORD ProcessId() const { return m_info.dwProcessId; }
+    HANDLE ProcessHandle() const { return m_info.hProcess; }
 
     bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
 

@@ -13,17 +13,6 @@ namespace {
 
 using namespace brevicor::testing;
 
-// Whether the shell still shows the program's icon; a modify is refused for an icon it has not.
-bool ShellHasIcon(HWND trayDialog) {
-    NOTIFYICONDATAA probe{};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    probe.hWnd = trayDialog;
-    probe.uID = 2005;
-    probe.uFlags = NIF_TIP;
-    lstrcpyA(probe.szTip, "probe");
-    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
-}
-
 TEST(ProgramProcessTest, SecondCopyIsRefusedAndExitEndsTheFirst) {
     // A folder named after the program: its folder is still found.
     std::string firstFolder = MakeProgramFolder("brevicor.exe files", Database::Library);
