@@ -42,12 +42,17 @@ inline std::string PhraseText(int phrase) {
     return text;
 }
 
-// The text as the program delivers it: the stored apostrophe marker back as an apostrophe.
+// The text as the program delivers it: each stored apostrophe marker back as an apostrophe.
 inline std::string DeliveredText(int phrase) {
-    std::string text = PhraseText(phrase);
-    const std::string::size_type marker = text.find("\xAC`");
-    if (marker != std::string::npos) {
-        text.replace(marker, 2, "'");
+    const std::string stored = PhraseText(phrase);
+    std::string text;
+    for (std::string::size_type i = 0; i < stored.size(); ++i) {
+        if (stored[i] == '\xAC' && i + 1 < stored.size() && stored[i + 1] == '`') {
+            text += '\'';
+            ++i;
+        } else {
+            text += stored[i];
+        }
     }
     return text;
 }

@@ -30,12 +30,6 @@ void TraceRefused(const char* step, HRESULT hr) {
 
 } // namespace
 
-const std::string& SignatureBlock() {
-    static const std::string block = std::string("\n\n\nDone by Brevicor from ") + kMakerDomain +
-                                     "\nGet yours FREE from " + kMakerSite + "\n";
-    return block;
-}
-
 std::string PhraseTextFor(unsigned commandId) {
     std::optional<int> phraseId = TrayMenuPhraseIds().PhraseIdFor(commandId);
     return phraseId ? DecodeApostrophes(GetContentByPhraseId(*phraseId)) : std::string();

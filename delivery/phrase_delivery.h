@@ -1,5 +1,6 @@
 #pragma once
 
+#include "delivery/maker_info.h"
 #include "framework/com_ptr.h"
 #include "framework/ole_data_source.h"
 
@@ -9,10 +10,6 @@
 // source of a drag-and-drop. Both carry the stored content, apostrophes restored, followed by
 // the signature block. Windows build only.
 namespace brevicor {
-
-// Three line feeds, "Done by Brevicor from <domain>", a line feed, "Get yours FREE from
-// <site>", a line feed. Line feeds only, never CR LF.
-const std::string& SignatureBlock();
 
 // Delivers the phrase a tray-menu identifier stands for (see PhraseMenuIds); an identifier
 // naming no phrase delivers the signature alone.

@@ -3,6 +3,7 @@
 // as Brevicor builds its menu) whose choice puts the same text on the clipboard. No library,
 // no framework: what Brevicor's figures are set beside.
 #include "bench/generated_library.h"
+#include "delivery/maker_info.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -35,7 +36,7 @@ HMENU BuildMenu() {
 }
 
 void Deliver(HWND window, int phrase) {
-    const std::string text = brevicor::bench::DeliveredText(phrase);
+    const std::string text = brevicor::bench::DeliveredText(phrase) + brevicor::SignatureBlock();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     if (memory == nullptr) {
         return;

@@ -3,6 +3,7 @@
 // start to tray icon, icon click to menu visible, phrase choice to clipboard, and the idle
 // working set. Prints one line per run and the medians, in milliseconds and KiB.
 #include "bench/generated_library.h"
+#include "delivery/maker_info.h"
 #include "tests/wine/app/program_process.h"
 
 #include <psapi.h>
@@ -113,13 +114,25 @@ Run MeasureOnce(const std::string& folder) {
         return run;
     }
     Sleep(300);
-    const std::string expected = brevicor::bench::DeliveredText(0);
+    // Brevicor's text as it delivers it: the phrase, then its signature block.
+    const std::string expected = brevicor::bench::DeliveredText(0) + brevicor::SignatureBlock();
     const DWORD sequence = GetClipboardSequenceNumber();
     const double chosen = Now();
     PostMessageA(VisibleMenus(program).front(), WM_KEYDOWN, VK_RETURN, 0);
     run.clipboardMs = TimeUntil(chosen, [&] {
         return GetClipboardSequenceNumber() != sequence && ClipboardText() == expected;
     });
+    if (run.clipboardMs < 0) {
+        const std::string held = ClipboardText();
+        size_t same = 0;
+        while (same < held.size() && same < expected.size() && held[same] == expected[same]) {
+            ++same;
+        }
+        std::fprintf(stderr,
+                     "tray_timing: the clipboard holds %zu bytes, not the %zu expected; they "
+                     "differ from byte %zu on: \"%.100s\"\n",
+                     held.size(), expected.size(), same, held.c_str() + same);
+    }
 
     Sleep(2000); // idle again
     PROCESS_MEMORY_COUNTERS memory{};
