@@ -5,6 +5,7 @@ import json
 import os
 import platform
 import re
+import subprocess
 import sys
 import time
 
@@ -30,7 +31,19 @@ def machine():
         for line in meminfo:
             if line.startswith("MemTotal"):
                 memory = int(line.split()[1]) // (1024 * 1024)
-    return f"{model}, {os.cpu_count()} cores, {memory} GiB, {platform.system()} {platform.release()}"
+    system = platform.system() + " " + platform.release()
+    try:
+        with open("/etc/os-release") as release:
+            for line in release:
+                if line.startswith("PRETTY_NAME="):
+                    system = line.split("=", 1)[1].strip().strip('"') + ", kernel " + platform.release()
+    except OSError:
+        pass
+    try:
+        wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    except OSError:
+        wine = "Wine (version unknown)"
+    return f"{model}, {os.cpu_count()} cores, {memory} GiB of memory; {system}; {wine}"
 
 
 def store_rows():
@@ -53,7 +66,7 @@ def store_rows():
             if store is None or floor is None:
                 continue
             table = times.get((what, "table-floor", size))
-            extra = f"{table:.3f} | {store / table:.2f}x" if table else "| "
+            extra = f"{table:.3f} | {store / table:.2f}x" if table else "- | -"
             lines.append(
                 f"| {label} | {size:,} ({categories[size]:,}) | {store:.3f} | {floor:.3f} | "
                 f"{store / floor:.2f}x | {extra} |"
@@ -81,17 +94,21 @@ def end_to_end_rows():
     ]
     lines = ["| what | Brevicor | bare Win32 program | ratio |", "|---|---|---|---|"]
     for (label, unit), ours, floor in zip(labels, brevicor, bare):
-        lines.append(f"| {label} | {ours:.1f} {unit} | {floor:.1f} {unit} | {ours / floor:.2f}x |")
+        digits = 0 if unit == "KiB" else 1
+        lines.append(
+            f"| {label} | {ours:,.{digits}f} {unit} | {floor:,.{digits}f} {unit} | {ours / floor:.2f}x |"
+        )
     return lines
 
 
 text = [
     "# Benchmark results",
     "",
-    "Written by `scripts/bench` (one run) on " + time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()) + ".",
+    "Written by `scripts/bench` (one run) on " + time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime(os.path.getmtime(os.path.join(out, "store.json")))) + ".",
     "",
-    "Machine: " + machine() + "; shared with other work while it ran, so single figures move by",
-    "10-20 % between runs.",
+    "Machine: " + machine() + ".",
+    "Its 2 cores were shared with other work while it ran, so single figures move by 10-20 %",
+    "between runs.",
     "",
     "## Store level",
     "",
