@@ -98,18 +98,60 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int(context, like_match(text, pattern, escape) ? 1 : 0);
 }
 
-// Called by the triggers that keep the phrase index's order: it exists only on connections
-// that also have the engine's text rule, and does nothing there.
-void text_rule_present(sqlite3_context* context, int, sqlite3_value**) {
+// Whether the text holds a letter that our rule folds and SQLite's NOCASE does not.
+bool folds_beyond_ascii(std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && fold_1252(byte) != byte) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void folds_beyond_ascii_function(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_int(context, sqlite3_value_type(argv[0]) == SQLITE_TEXT &&
+                                    folds_beyond_ascii(bytes_of(argv[0])));
+}
+
+// Called by the phrase index's triggers: it exists only on connections that also have the
+// engine's text rule. Notes a category the shell's rule would order differently.
+void note_category(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && folds_beyond_ascii(bytes_of(argv[0]))) {
+        *static_cast<bool*>(sqlite3_user_data(context)) = true;
+    }
     sqlite3_result_null(context);
+}
+
+void take_category_note(sqlite3_context* context, int, sqlite3_value**) {
+    bool& noted = *static_cast<bool*>(sqlite3_user_data(context));
+    sqlite3_result_int(context, noted ? 1 : 0);
+    noted = false;
+}
+
+void delete_note(void* note) {
+    delete static_cast<bool*>(note);
 }
 } // namespace
 
 int register_text_collation(sqlite3* db) {
     int rc = sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, &collate);
     if (rc == SQLITE_OK) {
-        rc = sqlite3_create_function(db, "only_the_brevicor_driver_writes_category", 0,
-                                     SQLITE_UTF8, nullptr, &text_rule_present, nullptr, nullptr);
+        rc = sqlite3_create_function(db, "brevicor_folds_beyond_ascii", 1,
+                                     SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     &folds_beyond_ascii_function, nullptr, nullptr);
+    }
+    // One note per connection, shared by the two functions; the connection deletes it.
+    bool* note = new bool(false);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function_v2(db, "brevicor_take_category_note", 0, SQLITE_UTF8, note,
+                                        &take_category_note, nullptr, nullptr, &delete_note);
+    } else {
+        delete note;
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function(db, "only_the_brevicor_driver_writes_category", 1, SQLITE_UTF8,
+                                     note, &note_category, nullptr, nullptr);
     }
     for (int args = 2; rc == SQLITE_OK && args <= 3; ++args) {
         rc = sqlite3_create_function(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

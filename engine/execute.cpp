@@ -477,9 +477,12 @@ SQLRETURN execute_statement(Statement& st) {
     if (rc != SQL_SUCCESS) {
         return rc;
     }
-    if (leading_keyword(st.sql) == "CREATE") {
+    const std::string keyword = leading_keyword(st.sql);
+    if (keyword == "CREATE") {
         guard_phrase_ids(db); // the phrase table may be new
         keep_phrase_index(db);
+    } else if (keyword == "INSERT" || keyword == "UPDATE") {
+        keep_phrase_index_after_write(db);
     }
     return finish(st, std::move(rs), typed, changes);
 }

@@ -36,13 +36,22 @@ void guard_phrase_ids(sqlite3* db);
 // An index on category, ordered by the engine's own text rule, answers each with one seek and
 // a sort of that category's rows instead of a scan of the whole table. Only category: rows
 // that compare equal stay in PhraseID order there, so a query without ORDER BY still gets
-// its rows in the order they were added. It is made on the first connection to a library
-// that has a phrase table and lacks it (a library made before the index existed), when the
-// file can be written at once; otherwise the library works as before, without it. Triggers
-// made with it refuse writes to category from any connection that lacks the engine's
-// text rule (the sqlite3 shell, say), whose ASCII-only rule would put rows in the wrong place.
-// Returns whether the index is there afterwards.
+// its rows in the order they were added.
+//
+// The index is kept only while the sqlite3 shell's ASCII-only NOCASE orders every category
+// the same way (no category holds a capital such as É or Š); otherwise the shell would read
+// it wrongly, so it is dropped, and made again once such names are gone. Triggers made with
+// it refuse inserts, deletes and category changes from any connection without the engine's
+// functions (the shell, say), and note a category that ends the shared order.
+//
+// Called on every connection (a library made before the index existed gets it then) and
+// after writes; it changes the file only when it can be written at once, never waiting for a
+// lock and never on a read-only file. Returns whether the index is there afterwards.
 bool keep_phrase_index(sqlite3* db);
+
+// After an INSERT or UPDATE: when the statement wrote a category that ends the shared order,
+// drops the index (see keep_phrase_index).
+void keep_phrase_index_after_write(sqlite3* db);
 
 // Maps an SQLite result code and the connection's message to SQLSTATE + readable text.
 // `preparing` tells that the statement text itself was rejected.

@@ -57,26 +57,15 @@ protected:
         ASSERT_EQ(connect(), SQL_SUCCESS);
     }
 
-    // Names that differ in ASCII case, in accented case (é/É, š/Š, œ/Œ) and only in length, in
-    // an order that is not the sorted one.
+    // Names that differ in ASCII case and only in length, lower-case accented letters in
+    // categories (the index stays), accented capitals in codes (é/É, which are not indexed),
+    // in an order that is not the sorted one.
     void add_phrases() {
         const char* rows[][2] = {
-            {"caf\xE9", "Zeta"},
-            {"CAF\xC9", "alpha"},
-            {"Caf", "beta"},
-            {"caf\xE9", "\xC9t\xE9"},
-            {"\x8Apice", "one"},
-            {"\x9Apice", "Two"},
-            {"caf\xE9", "\xE9t\xE9"},
-            {"c\x9C"
-             "ur",
-             "x"},
-            {"C\x8C"
-             "UR",
-             "y"},
-            {"caf\xE9", ""},
-            {"Caf", "BETA"},
-            {"zz", "a"},
+            {"caf\xE9", "Zeta"},      {"caf\xE9", "alpha"}, {"Caf", "beta"},
+            {"caf\xE9", "\xC9t\xE9"}, {"\x9Apice", "one"},  {"\x9Apice", "Two"},
+            {"caf\xE9", "\xE9t\xE9"}, {"c\x9Cur", "x"},     {"C\x9CUR", "y"},
+            {"caf\xE9", ""},          {"CAF", "BETA"},      {"zz", "a"},
         };
         for (const auto& row : rows) {
             ASSERT_EQ(run("INSERT INTO phrase (category, code, content) VALUES (" +
@@ -120,7 +109,7 @@ TEST_F(PhraseIndexTest, AnswersAreTheSameWithAndWithoutTheIndex) {
     // A new library has the index and its three triggers.
     ASSERT_EQ(index_count(), 4);
     const std::vector<Rows> with_index = store_answers();
-    EXPECT_EQ(with_index[0].size(), 5u) << "café/CAFÉ, Caf, špice/Špice, cœur/CŒUR, zz";
+    EXPECT_EQ(with_index[0].size(), 5u) << "café, Caf/CAF, špice, cœur/CœUR, zz";
 
     // The same file as an old library left it: no index, no triggers.
     disconnect();
@@ -156,8 +145,9 @@ TEST_F(PhraseIndexTest, AnswersAreTheSameWithAndWithoutTheIndex) {
 
 TEST_F(PhraseIndexTest, WritesThroughTheEngineKeepTheIndexInOrder) {
     add_phrases();
-    ASSERT_EQ(run("UPDATE phrase SET category = '\xC9t\xE9', code = 'CAF\xC9' WHERE code = 'Zeta'"),
+    ASSERT_EQ(run("UPDATE phrase SET category = '\xE9t\xE9', code = 'CAF\xC9' WHERE code = 'Zeta'"),
               SQL_SUCCESS);
+    EXPECT_EQ(index_count(), 4);
     ASSERT_EQ(run("DELETE FROM phrase WHERE category = 'CAF\xC9' AND code = '\xC9T\xC9'"),
               SQL_SUCCESS);
     EXPECT_EQ(scalar("PRAGMA integrity_check"), "ok");
@@ -191,6 +181,43 @@ TEST_F(PhraseIndexTest, LockedLibraryConnectsAtOnceAndGetsTheIndexLater) {
               "1");
 }
 
+// The shell's NOCASE folds ASCII only: with a category such as "CAFÉ" it would read the index
+// in a different order than the one it was written in, so the index goes while such a name
+// is there, and comes back once it is gone.
+TEST_F(PhraseIndexTest, AnAccentedCapitalInACategoryTakesTheIndexAwayUntilItGoes) {
+    add_phrases();
+    ASSERT_EQ(index_count(), 4);
+    const struct {
+        const char* write;
+        const char* undo;
+    } cases[] = {
+        {"INSERT INTO phrase (category, code, content) VALUES ('CAF\xC9', 'new', 't')",
+         "DELETE FROM phrase WHERE code = 'new'"},
+        {"UPDATE phrase SET category = '\x8APICE' WHERE code = 'one'",
+         "UPDATE phrase SET category = '\x9Apice' WHERE code = 'one'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.write);
+        ASSERT_EQ(run(c.write), SQL_SUCCESS);
+        EXPECT_EQ(index_count(), 0);
+        disconnect();
+        // The shell now finds the name by its own rule, and the file checks out.
+        const Shell found =
+            run_shell(library_path(),
+                      "SELECT count(*) FROM phrase WHERE category IN ('CAF\xC9', '\x8APICE')");
+        EXPECT_EQ(found.output, "1\n");
+        EXPECT_EQ(run_shell(library_path(), "PRAGMA integrity_check").output, "ok\n");
+        ASSERT_EQ(connect(), SQL_SUCCESS);
+        EXPECT_EQ(index_count(), 0) << "not made again while the name is there";
+        EXPECT_EQ(scalar("SELECT COUNT(*) FROM phrase WHERE category = 'caf\xE9'"),
+                  c.undo[0] == 'D' ? "6" : "5");
+        ASSERT_EQ(run(c.undo), SQL_SUCCESS);
+        disconnect();
+        ASSERT_EQ(connect(), SQL_SUCCESS);
+        EXPECT_EQ(index_count(), 4) << "made again on the next connection";
+    }
+}
+
 TEST_F(PhraseIndexTest, TheShellReadsTheLibraryButCannotReorderIt) {
     add_phrases();
     disconnect();
@@ -200,9 +227,11 @@ TEST_F(PhraseIndexTest, TheShellReadsTheLibraryButCannotReorderIt) {
         const char* output;
     } reads[] = {
         {"SELECT count(*) FROM phrase", "12\n"},
-        {"SELECT code FROM phrase WHERE category = 'caf' ORDER BY code", "beta\nBETA\n"},
+        {"SELECT code FROM phrase WHERE category = 'caf' ORDER BY code, PhraseID", "beta\nBETA\n"},
+        {"SELECT count(*) FROM phrase WHERE category = 'C\x9CUR'", "2\n"},
+        {"PRAGMA integrity_check", "ok\n"},
         {"SELECT count(*) FROM phrase WHERE category = 'ZZ'", "1\n"},
-        {"SELECT hex(category) FROM phrase WHERE code = 'one'", "8A70696365\n"},
+        {"SELECT hex(category) FROM phrase WHERE code = 'one'", "9A70696365\n"},
     };
     for (const auto& read : reads) {
         SCOPED_TRACE(read.sql);
