@@ -445,9 +445,12 @@ TEST_F(HotkeyProcessTest, ChangedHotkeyWorksWithoutARestart) {
                         MAKEWORD(VK_F9, HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
-    EXPECT_EQ(StoredSetting("Hotkey"),
-              static_cast<DWORD>(MAKELONG(VK_F9, MOD_CONTROL | MOD_SHIFT)));
-    EXPECT_FALSE(KeyIsTaken(MOD_CONTROL | MOD_ALT, VK_SPACE)) << "the old key is free";
+    // The program saves and takes the new key after its dialog has gone.
+    const DWORD chosen = MAKELONG(VK_F9, MOD_CONTROL | MOD_SHIFT);
+    EXPECT_TRUE(PumpUntil([&] { return StoredSetting("Hotkey") == chosen; }))
+        << StoredSetting("Hotkey");
+    EXPECT_TRUE(PumpUntil([] { return !KeyIsTaken(MOD_CONTROL | MOD_ALT, VK_SPACE); }))
+        << "the old key is free";
 
     TypingTarget target;
     PutEarlierContent(target.Frame());
