@@ -1,0 +1,448 @@
+// Statement execution through the engine's SQL entry points, called directly as the driver
+// manager calls them: the input chooses statements the program and the library tool send,
+// their parameters (value bytes, C and SQL types, lengths and indicators), and how the
+// results are read (bound columns or SQLGetData, with buffers too short on purpose).
+//
+// One library file per process, made by the engine's set-up tool from the schema. Each input
+// runs in one manual-commit transaction that is rolled back at the end, so every input starts
+// from the same rows and a crash input replays on its own.
+#include "fuzz/scratch_library.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using brevicor::fuzz::ScratchLibrary;
+
+namespace {
+
+[[noreturn]] void fault(const char* what) {
+    std::fprintf(stderr, "statement fuzzer: %s\n", what);
+    __builtin_trap();
+}
+
+struct StatementText {
+    const char* sql;
+    int parameters; // markers, or for a literal statement the number of %s
+    bool literal;   // values go into the text between quotes, as the program writes them
+};
+
+// What the program (tray menu, editor, delivery, history) and the library tool send.
+constexpr StatementText kStatements[] = {
+    {"SELECT DISTINCT category FROM phrase ORDER BY category ASC", 0, false},
+    {"SELECT code, PhraseID FROM phrase WHERE category = ? ORDER BY code ASC", 1, false},
+    {"SELECT code, content FROM phrase  WHERE category = ?", 1, false},
+    {"SELECT content , PhraseID FROM phrase", 0, false},
+    {"SELECT content FROM phrase WHERE code = ? AND category = ?", 2, false},
+    {"SELECT content FROM phrase WHERE PhraseID = ?", 1, false},
+    {"SELECT COUNT(PhraseID) FROM phrase WHERE category = ?", 1, false},
+    {"SELECT PhraseID, category, code, content FROM phrase ORDER BY PhraseID", 0, false},
+    {"INSERT INTO phrase (category, code, content) VALUES (?, ?, ?)", 3, false},
+    {"UPDATE phrase SET content = ? WHERE PhraseID = ?", 2, false},
+    {"UPDATE phrase SET content = ? WHERE code = ? AND category = ?", 3, false},
+    {"UPDATE phrase SET category = ? WHERE category = ?", 2, false},
+    {"DELETE FROM phrase WHERE code = ? AND category = ?", 2, false},
+    {"SELECT content FROM phrase WHERE code = '%s' AND category = '%s'", 2, true},
+    {"SELECT code, PhraseID FROM phrase WHERE category = '%s' ORDER BY code ASC", 1, true},
+    {"INSERT INTO phrase (category, code, content) VALUES ('%s', '%s', '%s')", 3, true},
+    {"UPDATE phrase SET content = '%s' WHERE code = '%s' AND category = '%s'", 3, true},
+    {"DELETE FROM phrase WHERE code = '%s' AND category = '%s'", 2, true},
+};
+
+constexpr SQLSMALLINT kCTypes[] = {
+    SQL_C_DEFAULT, SQL_C_CHAR,   SQL_C_WCHAR,    SQL_C_BINARY,    SQL_C_SLONG,  SQL_C_ULONG,
+    SQL_C_SSHORT,  SQL_C_USHORT, SQL_C_STINYINT, SQL_C_UTINYINT,  SQL_C_BIT,    SQL_C_SBIGINT,
+    SQL_C_UBIGINT, SQL_C_DOUBLE, SQL_C_FLOAT,    SQL_C_TYPE_DATE, SQL_C_NUMERIC};
+
+constexpr SQLSMALLINT kSqlTypes[] = {
+    SQL_VARCHAR, SQL_LONGVARCHAR, SQL_CHAR, SQL_WVARCHAR, SQL_INTEGER, SQL_SMALLINT, SQL_BIGINT,
+    SQL_DOUBLE,  SQL_REAL,        SQL_BIT,  SQL_BINARY,   SQL_DECIMAL, SQL_TYPE_DATE};
+
+// Bytes a value of a fixed-size C type takes; the application's buffer always has them.
+// SQL_C_DEFAULT may stand for any number type (chosen by the SQL type), eight bytes at most.
+std::size_t fixed_size(SQLSMALLINT c_type) {
+    switch (c_type) {
+    case SQL_C_DEFAULT:
+        return 8;
+    case SQL_C_SLONG:
+    case SQL_C_ULONG:
+        return 4;
+    case SQL_C_SSHORT:
+    case SQL_C_USHORT:
+        return 2;
+    case SQL_C_STINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        return 1;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+    case SQL_C_DOUBLE:
+        return 8;
+    case SQL_C_FLOAT:
+        return 4;
+    case SQL_C_TYPE_DATE:
+        return sizeof(SQL_DATE_STRUCT);
+    case SQL_C_NUMERIC:
+        return sizeof(SQL_NUMERIC_STRUCT);
+    default:
+        return 0;
+    }
+}
+
+struct Library {
+    ScratchLibrary file{BREVICOR_NEWLIB, BREVICOR_SCHEMA_SQL};
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLLEN rows = 0; // phrases every input starts from
+
+    Library() {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
+            !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                                         reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+            !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+            fault("cannot allocate the handles");
+        }
+        std::string in = "DBQ=" + file.path() + ";DRIVER={Microsoft Access Driver (*.mdb)}";
+        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+            fault("cannot connect to the scratch library");
+        }
+        // A few phrases for the reads to find: accented and high bytes, an apostrophe
+        // marker, a long text, numbers held as text.
+        const char* seed[] = {
+            "INSERT INTO phrase (category, code, content) VALUES ('Greetings', 'hi', 'Hello "
+            "there')",
+            "INSERT INTO phrase (category, code, content) VALUES ('\xC9tudes', 'caf\xE9', "
+            "'Caf\xE9 \x80 \xAC\x60s')",
+            "INSERT INTO phrase (category, code, content) VALUES ('greetings', 'sig', "
+            "'Kind regards,\r\n-- \r\nA long signature line that no short buffer holds')",
+            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '42', '1e300')",
+            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '-7', NULL)",
+        };
+        for (const char* sql : seed) {
+            exec(sql);
+        }
+        rows = count();
+        if (!SQL_SUCCEEDED(SQLSetConnectAttr(
+                dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
+            fault("cannot switch to manual commit");
+        }
+    }
+
+    ~Library() {
+        SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+
+    void exec(const char* sql) {
+        SQLHSTMT st = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+        if (!SQL_SUCCEEDED(
+                SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS))) {
+            fault("a set-up statement failed");
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+    }
+
+    SQLLEN count() {
+        SQLHSTMT st = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+        SQLBIGINT n = -1;
+        SQLLEN ind = 0;
+        char sql[] = "SELECT COUNT(*) FROM phrase";
+        if (!SQL_SUCCEEDED(SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS)) ||
+            !SQL_SUCCEEDED(SQLFetch(st)) ||
+            !SQL_SUCCEEDED(SQLGetData(st, 1, SQL_C_SBIGINT, &n, 0, &ind))) {
+            fault("cannot count the phrases");
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+        return static_cast<SQLLEN>(n);
+    }
+};
+
+// Frees the statement handle whatever happens to the statement.
+struct StatementHandle {
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    explicit StatementHandle(SQLHDBC dbc) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &handle))) {
+            fault("cannot allocate a statement");
+        }
+    }
+    ~StatementHandle() { SQLFreeHandle(SQL_HANDLE_STMT, handle); }
+    StatementHandle(const StatementHandle&) = delete;
+    StatementHandle& operator=(const StatementHandle&) = delete;
+};
+
+// Reads every diagnostic record, twice, as the driver manager does; returns whether one of
+// them has `state`.
+bool has_state(SQLSMALLINT type, SQLHANDLE handle, const char* state) {
+    bool found = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (SQLSMALLINT record = 1; record < 20; ++record) {
+            SQLCHAR sqlstate[6] = {};
+            SQLCHAR text[64];
+            SQLINTEGER native = 0;
+            SQLSMALLINT length = 0;
+            const SQLRETURN rc =
+                SQLGetDiagRec(type, handle, record, sqlstate, &native, text, sizeof text, &length);
+            if (!SQL_SUCCEEDED(rc)) {
+                break;
+            }
+            if (std::strlen(reinterpret_cast<char*>(sqlstate)) != 5 ||
+                std::memchr(text, '\0', sizeof text) == nullptr) {
+                fault("a diagnostic record is malformed");
+            }
+            found = found || std::strcmp(reinterpret_cast<char*>(sqlstate), state) == 0;
+        }
+    }
+    return found;
+}
+
+// One bound parameter: the application's value buffer and indicator, alive until execution.
+struct Parameter {
+    std::vector<char> value;
+    SQLLEN indicator = 0;
+    bool use_indicator = true;
+};
+
+void bind_parameter(FuzzedDataProvider& in, SQLHSTMT st, SQLUSMALLINT number, Parameter& p) {
+    const SQLSMALLINT c_type = in.PickValueInArray(kCTypes);
+    const SQLSMALLINT sql_type = in.PickValueInArray(kSqlTypes);
+    std::string bytes = in.ConsumeRandomLengthString(300);
+    const std::size_t fixed = fixed_size(c_type);
+    if (fixed != 0 && bytes.size() < fixed) {
+        bytes.resize(fixed, '\0');
+    }
+    const std::size_t data = bytes.size();
+    // NUL bytes after the data, enough for a narrow or a wide terminator at either alignment,
+    // as a NUL-terminated string has; how the value is measured then depends only on the
+    // indicator and the buffer length.
+    p.value.assign(bytes.begin(), bytes.end());
+    p.value.resize(data + 3, '\0');
+    SQLLEN buffer_length = static_cast<SQLLEN>(p.value.size());
+    switch (in.ConsumeIntegralInRange(0, 6)) {
+    case 0:
+        p.indicator = static_cast<SQLLEN>(data);
+        break;
+    case 1:
+        p.indicator = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, data));
+        break;
+    case 2:
+        p.indicator = SQL_NTS;
+        break;
+    case 3:
+        p.indicator = SQL_NULL_DATA;
+        break;
+    case 4:
+        p.use_indicator = false;
+        break;
+    case 5:
+        p.use_indicator = false;
+        buffer_length = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, data));
+        break;
+    default: {
+        constexpr SQLLEN odd[] = {-5, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(10), -1000};
+        p.indicator = in.PickValueInArray(odd);
+        break;
+    }
+    }
+    SQLBindParameter(st, number, SQL_PARAM_INPUT, c_type, sql_type, 255, 0, p.value.data(),
+                     buffer_length, p.use_indicator ? &p.indicator : nullptr);
+}
+
+std::string quoted(const std::string& value) {
+    std::string out;
+    for (char c : value) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out;
+}
+
+std::string literal_statement(FuzzedDataProvider& in, const StatementText& text) {
+    std::string out;
+    for (const char* p = text.sql; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            out += quoted(in.ConsumeRandomLengthString(300));
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+// Reads one column of the current row piece by piece. For text and bytes, each piece's
+// indicator is what was left before it, and a cut piece comes with 01004.
+void get_data(FuzzedDataProvider& in, SQLHSTMT st, SQLUSMALLINT column) {
+    const SQLSMALLINT c_type = in.PickValueInArray(kCTypes);
+    const SQLLEN buffer_length = in.ConsumeIntegralInRange<SQLLEN>(0, 40);
+    const bool pieces = c_type == SQL_C_CHAR || c_type == SQL_C_WCHAR || c_type == SQL_C_BINARY;
+    const SQLLEN unit = c_type == SQL_C_WCHAR ? 2 : 1;
+    const bool terminated = c_type != SQL_C_BINARY;
+    std::vector<char> buffer(
+        std::max<std::size_t>(static_cast<std::size_t>(buffer_length), fixed_size(c_type)));
+    SQLLEN left = -1;
+    for (int call = 0; call < 500; ++call) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc =
+            SQLGetData(st, column, c_type, buffer.data(), buffer_length, &indicator);
+        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc)) {
+            has_state(SQL_HANDLE_STMT, st, "01004");
+            if (rc == SQL_NO_DATA && pieces && left > 0) {
+                fault("SQLGetData said no data before the whole value was read");
+            }
+            return;
+        }
+        if (!pieces || indicator == SQL_NULL_DATA) {
+            continue; // the next call answers SQL_NO_DATA
+        }
+        if ((left >= 0 && indicator != left) || indicator < 0 || indicator % unit != 0) {
+            fault("SQLGetData's indicator is not what the earlier pieces left");
+        }
+        const SQLLEN room = (buffer_length / unit - (terminated ? 1 : 0)) * unit;
+        const SQLLEN piece = room <= 0 ? 0 : std::min(indicator, room);
+        const bool cut = piece < indicator;
+        if (cut != (rc == SQL_SUCCESS_WITH_INFO) ||
+            cut != has_state(SQL_HANDLE_STMT, st, "01004")) {
+            fault("a cut value and SQL_SUCCESS_WITH_INFO with 01004 do not go together");
+        }
+        if (terminated && buffer_length >= unit) {
+            const auto at = static_cast<std::size_t>(piece);
+            if (buffer[at] != 0 || (unit == 2 && buffer[at + 1] != 0)) {
+                fault("SQLGetData left its text without a terminator");
+            }
+        }
+        if (piece == 0 && cut) {
+            return; // a buffer with no room never gets further
+        }
+        left = indicator - piece;
+    }
+}
+
+struct BoundColumn {
+    SQLSMALLINT c_type = SQL_C_CHAR;
+    SQLLEN buffer_length = 0;
+    std::vector<char> buffer;
+    SQLLEN indicator = 0;
+};
+
+void read_results(FuzzedDataProvider& in, SQLHSTMT st) {
+    SQLSMALLINT columns = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(st, &columns)) || columns <= 0) {
+        return;
+    }
+    std::vector<std::unique_ptr<BoundColumn>> bound(static_cast<std::size_t>(columns));
+    for (SQLSMALLINT i = 1; i <= columns; ++i) {
+        SQLCHAR name[8];
+        SQLSMALLINT name_length = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLDescribeCol(st, static_cast<SQLUSMALLINT>(i), name, sizeof name, &name_length, &type,
+                       &size, &digits, &nullable);
+        if (in.ConsumeBool()) {
+            auto b = std::make_unique<BoundColumn>();
+            b->c_type = in.PickValueInArray(kCTypes);
+            b->buffer_length = in.ConsumeIntegralInRange<SQLLEN>(0, 40);
+            b->buffer.resize(std::max<std::size_t>(static_cast<std::size_t>(b->buffer_length),
+                                                   fixed_size(b->c_type)));
+            SQLBindCol(st, static_cast<SQLUSMALLINT>(i), b->c_type, b->buffer.data(),
+                       b->buffer_length, &b->indicator);
+            bound[static_cast<std::size_t>(i - 1)] = std::move(b);
+        }
+    }
+    for (int row = 0; row < 20; ++row) {
+        const SQLRETURN rc = SQLFetch(st);
+        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc)) {
+            has_state(SQL_HANDLE_STMT, st, "01004");
+            break;
+        }
+        // A bound text cut to its buffer makes the fetch say so, with 01004.
+        bool cut = false;
+        for (const auto& b : bound) {
+            if (b && b->c_type == SQL_C_CHAR && b->indicator != SQL_NULL_DATA &&
+                b->indicator > std::max<SQLLEN>(0, b->buffer_length - 1)) {
+                cut = true;
+            }
+        }
+        if (cut && (rc != SQL_SUCCESS_WITH_INFO || !has_state(SQL_HANDLE_STMT, st, "01004"))) {
+            fault("a cut column did not give SQL_SUCCESS_WITH_INFO with 01004");
+        }
+        for (SQLSMALLINT i = 1; i <= columns; ++i) {
+            if (!bound[static_cast<std::size_t>(i - 1)] && in.ConsumeBool()) {
+                get_data(in, st, static_cast<SQLUSMALLINT>(i));
+            }
+        }
+    }
+    SQLCloseCursor(st);
+}
+
+void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
+    const StatementText& text =
+        kStatements[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kStatements) - 1)];
+    StatementHandle st(dbc);
+    SQLRETURN rc = SQL_ERROR;
+    std::vector<std::unique_ptr<Parameter>> parameters;
+    if (text.literal) {
+        std::string sql = literal_statement(in, text);
+        rc = SQLExecDirect(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()),
+                           static_cast<SQLINTEGER>(sql.size()));
+    } else {
+        const bool prepare = in.ConsumeBool();
+        std::string sql = text.sql;
+        if (prepare) {
+            SQLPrepare(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+        }
+        // Sometimes one parameter too few: the statement must refuse to run.
+        const int bind =
+            text.parameters - (text.parameters > 0 && in.ConsumeIntegralInRange(0, 7) == 0 ? 1 : 0);
+        for (int i = 1; i <= bind; ++i) {
+            parameters.push_back(std::make_unique<Parameter>());
+            bind_parameter(in, st.handle, static_cast<SQLUSMALLINT>(i), *parameters.back());
+        }
+        rc = prepare ? SQLExecute(st.handle)
+                     : SQLExecDirect(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+        if (bind < text.parameters && SQL_SUCCEEDED(rc)) {
+            fault("a statement ran with a parameter unbound");
+        }
+    }
+    has_state(SQL_HANDLE_STMT, st.handle, "01004");
+    if (SQL_SUCCEEDED(rc)) {
+        SQLLEN count = 0;
+        SQLRowCount(st.handle, &count);
+        read_results(in, st.handle);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Library library;
+    FuzzedDataProvider in(data, size);
+    const int statements = in.ConsumeIntegralInRange(1, 6);
+    for (int i = 0; i < statements && in.remaining_bytes() > 0; ++i) {
+        run_statement(in, library.dbc);
+    }
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, library.dbc, SQL_ROLLBACK))) {
+        fault("the rollback failed");
+    }
+    if (library.count() != library.rows) {
+        fault("the rollback did not restore the phrases");
+    }
+    return 0;
+}
