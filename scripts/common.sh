@@ -11,6 +11,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth openbox unixodbc
           unixodbc-dev libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format nsis
           desktop-file-utils x11-utils python3-pyodbc libyaml-cpp-dev)
+# The fuzz targets' compiler; libFuzzer and the sanitizer runtimes come with clang-rt.
+PACKAGES+=(clang libclang-rt-14-dev)
 
 say() { printf '== %s\n' "$*" >&2; }
 
