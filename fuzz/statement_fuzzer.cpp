@@ -392,6 +392,78 @@ void read_results(FuzzedDataProvider& in, SQLHSTMT st) {
     SQLCloseCursor(st);
 }
 
+// Reads a text column of the current row through SQLGetData in pieces of `piece` bytes.
+std::string read_text(SQLHSTMT st, SQLUSMALLINT column, SQLLEN piece) {
+    std::string out;
+    std::vector<char> buffer(static_cast<std::size_t>(piece));
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(st, column, SQL_C_CHAR, buffer.data(), piece, &indicator);
+        if (rc == SQL_NO_DATA) {
+            return out;
+        }
+        if (!SQL_SUCCEEDED(rc) || indicator < 0) {
+            fault("a stored text could not be read back");
+        }
+        const std::size_t got = std::min<std::size_t>(static_cast<std::size_t>(indicator),
+                                                      static_cast<std::size_t>(piece - 1));
+        out.append(buffer.data(), got);
+        if (rc == SQL_SUCCESS) {
+            return out;
+        }
+    }
+}
+
+// A phrase added the way the library tool adds one comes back byte for byte, read in short
+// pieces; a category or shortcut over 255 bytes is refused, never cut.
+void round_trip(FuzzedDataProvider& in, SQLHDBC dbc) {
+    std::string values[3];
+    for (std::string& v : values) {
+        v = in.ConsumeRandomLengthString(400);
+    }
+    StatementHandle insert(dbc);
+    char sql[] = "INSERT INTO phrase (category, code, content) VALUES (?, ?, ?)";
+    SQLPrepare(insert.handle, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS);
+    SQLLEN indicators[3];
+    for (int i = 0; i < 3; ++i) {
+        indicators[i] = static_cast<SQLLEN>(values[i].size());
+        SQLBindParameter(insert.handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                         SQL_C_CHAR, i == 2 ? SQL_LONGVARCHAR : SQL_VARCHAR,
+                         std::max<SQLULEN>(values[i].size(), 1), 0, values[i].data(), indicators[i],
+                         &indicators[i]);
+    }
+    const SQLRETURN rc = SQLExecute(insert.handle);
+    const bool fits = values[0].size() <= 255 && values[1].size() <= 255;
+    if (SQL_SUCCEEDED(rc) != fits) {
+        fault(fits ? "a phrase that fits was refused"
+                   : "a category or shortcut over 255 bytes "
+                     "was stored");
+    }
+    if (!fits) {
+        if (!has_state(SQL_HANDLE_STMT, insert.handle, "22001")) {
+            fault("a value too long was refused without 22001");
+        }
+        return;
+    }
+    StatementHandle select(dbc);
+    char query[] = "SELECT category, code, content FROM phrase WHERE PhraseID = "
+                   "(SELECT MAX(PhraseID) FROM phrase)";
+    if (!SQL_SUCCEEDED(SQLExecDirect(select.handle, reinterpret_cast<SQLCHAR*>(query), SQL_NTS)) ||
+        !SQL_SUCCEEDED(SQLFetch(select.handle))) {
+        fault("the phrase just added cannot be found");
+    }
+    const SQLLEN piece = in.ConsumeIntegralInRange<SQLLEN>(2, 64);
+    for (int i = 0; i < 3; ++i) {
+        // A NUL byte ends a C string wherever the text goes next; only the rest must survive.
+        const std::string expected = values[i].substr(0, values[i].find('\0'));
+        std::string got = read_text(select.handle, static_cast<SQLUSMALLINT>(i + 1), piece);
+        got = got.substr(0, got.find('\0'));
+        if (got != expected) {
+            fault("a phrase did not come back byte for byte");
+        }
+    }
+}
+
 void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
     const StatementText& text =
         kStatements[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kStatements) - 1)];
@@ -436,7 +508,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const int statements = in.ConsumeIntegralInRange(1, 6);
     for (int i = 0; i < statements && in.remaining_bytes() > 0; ++i) {
-        run_statement(in, library.dbc);
+        if (in.ConsumeIntegralInRange(0, 4) == 0) {
+            round_trip(in, library.dbc);
+        } else {
+            run_statement(in, library.dbc);
+        }
     }
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, library.dbc, SQL_ROLLBACK))) {
         fault("the rollback failed");
