@@ -477,8 +477,19 @@ void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
     } else {
         const bool prepare = in.ConsumeBool();
         std::string sql = text.sql;
-        if (prepare) {
-            SQLPrepare(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+        if (prepare &&
+            SQL_SUCCEEDED(SQLPrepare(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS))) {
+            SQLSMALLINT markers = -1;
+            if (!SQL_SUCCEEDED(SQLNumParams(st.handle, &markers)) || markers != text.parameters) {
+                fault("SQLNumParams miscounted the markers");
+            }
+            for (SQLUSMALLINT i = 1; i <= markers + 1; ++i) {
+                SQLSMALLINT type = 0;
+                SQLULEN size = 0;
+                SQLSMALLINT digits = 0;
+                SQLSMALLINT nullable = 0;
+                SQLDescribeParam(st.handle, i, &type, &size, &digits, &nullable);
+            }
         }
         // Sometimes one parameter too few: the statement must refuse to run.
         const int bind =
