@@ -98,79 +98,6 @@ std::size_t fixed_size(SQLSMALLINT c_type) {
     }
 }
 
-struct Library {
-    ScratchLibrary file{BREVICOR_NEWLIB, BREVICOR_SCHEMA_SQL};
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLLEN rows = 0; // phrases every input starts from
-
-    Library() {
-        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
-            !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
-                                         reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
-            !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
-            fault("cannot allocate the handles");
-        }
-        std::string in = "DBQ=" + file.path() + ";DRIVER={Microsoft Access Driver (*.mdb)}";
-        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
-                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-            fault("cannot connect to the scratch library");
-        }
-        // A few phrases for the reads to find: accented and high bytes, an apostrophe
-        // marker, a long text, numbers held as text.
-        const char* seed[] = {
-            "INSERT INTO phrase (category, code, content) VALUES ('Greetings', 'hi', 'Hello "
-            "there')",
-            "INSERT INTO phrase (category, code, content) VALUES ('\xC9tudes', 'caf\xE9', "
-            "'Caf\xE9 \x80 \xAC\x60s')",
-            "INSERT INTO phrase (category, code, content) VALUES ('greetings', 'sig', "
-            "'Kind regards,\r\n-- \r\nA long signature line that no short buffer holds')",
-            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '42', '1e300')",
-            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '-7', NULL)",
-        };
-        for (const char* sql : seed) {
-            exec(sql);
-        }
-        rows = count();
-        if (!SQL_SUCCEEDED(SQLSetConnectAttr(
-                dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
-            fault("cannot switch to manual commit");
-        }
-    }
-
-    ~Library() {
-        SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
-        SQLDisconnect(dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        SQLFreeHandle(SQL_HANDLE_ENV, env);
-    }
-
-    void exec(const char* sql) {
-        SQLHSTMT st = SQL_NULL_HSTMT;
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-        if (!SQL_SUCCEEDED(
-                SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS))) {
-            fault("a set-up statement failed");
-        }
-        SQLFreeHandle(SQL_HANDLE_STMT, st);
-    }
-
-    SQLLEN count() {
-        SQLHSTMT st = SQL_NULL_HSTMT;
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-        SQLBIGINT n = -1;
-        SQLLEN ind = 0;
-        char sql[] = "SELECT COUNT(*) FROM phrase";
-        if (!SQL_SUCCEEDED(SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS)) ||
-            !SQL_SUCCEEDED(SQLFetch(st)) ||
-            !SQL_SUCCEEDED(SQLGetData(st, 1, SQL_C_SBIGINT, &n, 0, &ind))) {
-            fault("cannot count the phrases");
-        }
-        SQLFreeHandle(SQL_HANDLE_STMT, st);
-        return static_cast<SQLLEN>(n);
-    }
-};
-
 // Frees the statement handle whatever happens to the statement.
 struct StatementHandle {
     SQLHSTMT handle = SQL_NULL_HSTMT;
@@ -209,56 +136,71 @@ bool has_state(SQLSMALLINT type, SQLHANDLE handle, const char* state) {
     return found;
 }
 
-// One bound parameter: the application's value buffer and indicator, alive until execution.
+// One bound parameter: the application's buffers for every set of values (column-wise, one
+// element per set), alive until the statement is gone.
 struct Parameter {
-    std::vector<char> value;
-    SQLLEN indicator = 0;
+    std::vector<char> values;
+    std::vector<SQLLEN> indicators;
     bool use_indicator = true;
 };
 
-void bind_parameter(FuzzedDataProvider& in, SQLHSTMT st, SQLUSMALLINT number, Parameter& p) {
+void bind_parameter(FuzzedDataProvider& in, SQLHSTMT st, SQLUSMALLINT number, Parameter& p,
+                    std::size_t sets) {
     const SQLSMALLINT c_type = in.PickValueInArray(kCTypes);
     const SQLSMALLINT sql_type = in.PickValueInArray(kSqlTypes);
-    std::string bytes = in.ConsumeRandomLengthString(300);
-    const std::size_t fixed = fixed_size(c_type);
-    if (fixed != 0 && bytes.size() < fixed) {
-        bytes.resize(fixed, '\0');
+    std::vector<std::string> data(sets);
+    std::size_t longest = 0;
+    for (std::string& d : data) {
+        d = in.ConsumeRandomLengthString(300 / sets);
+        longest = std::max(longest, d.size());
     }
-    const std::size_t data = bytes.size();
-    // NUL bytes after the data, enough for a narrow or a wide terminator at either alignment,
-    // as a NUL-terminated string has; how the value is measured then depends only on the
-    // indicator and the buffer length.
-    p.value.assign(bytes.begin(), bytes.end());
-    p.value.resize(data + 3, '\0');
-    SQLLEN buffer_length = static_cast<SQLLEN>(p.value.size());
-    switch (in.ConsumeIntegralInRange(0, 6)) {
-    case 0:
-        p.indicator = static_cast<SQLLEN>(data);
-        break;
-    case 1:
-        p.indicator = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, data));
-        break;
-    case 2:
-        p.indicator = SQL_NTS;
-        break;
-    case 3:
-        p.indicator = SQL_NULL_DATA;
-        break;
-    case 4:
-        p.use_indicator = false;
-        break;
-    case 5:
-        p.use_indicator = false;
-        buffer_length = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, data));
-        break;
-    default: {
-        constexpr SQLLEN odd[] = {-5, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(10), -1000};
-        p.indicator = in.PickValueInArray(odd);
-        break;
+    // A fixed-size type takes its own size per set; anything else the buffer length, which
+    // leaves room for NUL bytes after the data: enough for a narrow or a wide terminator at
+    // either alignment, as a NUL-terminated string has. How a value is measured then depends
+    // only on the indicator and the buffer length.
+    const std::size_t fixed = c_type == SQL_C_DEFAULT ? 0 : fixed_size(c_type);
+    const std::size_t element =
+        fixed != 0 ? fixed
+                   : std::max(longest + 3, c_type == SQL_C_DEFAULT ? fixed_size(c_type) : 0);
+    p.values.assign(sets * element + 3, '\0');
+    for (std::size_t i = 0; i < sets; ++i) {
+        data[i].resize(std::min(data[i].size(), fixed != 0 ? fixed : element - 3));
+        std::memcpy(p.values.data() + i * element, data[i].data(), data[i].size());
     }
+    p.indicators.assign(sets, 0);
+    SQLLEN buffer_length = static_cast<SQLLEN>(element);
+    const int mode = in.ConsumeIntegralInRange(0, 6);
+    constexpr SQLLEN odd[] = {-5, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(10), -1000};
+    for (std::size_t i = 0; i < sets; ++i) {
+        SQLLEN& indicator = p.indicators[i];
+        const std::size_t size = fixed != 0 ? fixed : data[i].size();
+        switch (mode) {
+        case 0:
+            indicator = static_cast<SQLLEN>(size);
+            break;
+        case 1:
+            indicator = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, size));
+            break;
+        case 2:
+            indicator = SQL_NTS;
+            break;
+        case 3:
+            indicator = in.ConsumeBool() ? SQL_NULL_DATA : static_cast<SQLLEN>(size);
+            break;
+        case 4:
+        case 5:
+            p.use_indicator = false;
+            break;
+        default:
+            indicator = in.PickValueInArray(odd);
+            break;
+        }
     }
-    SQLBindParameter(st, number, SQL_PARAM_INPUT, c_type, sql_type, 255, 0, p.value.data(),
-                     buffer_length, p.use_indicator ? &p.indicator : nullptr);
+    if (mode == 5) {
+        buffer_length = static_cast<SQLLEN>(in.ConsumeIntegralInRange<std::size_t>(0, element));
+    }
+    SQLBindParameter(st, number, SQL_PARAM_INPUT, c_type, sql_type, 255, 0, p.values.data(),
+                     buffer_length, p.use_indicator ? p.indicators.data() : nullptr);
 }
 
 std::string quoted(const std::string& value) {
@@ -464,12 +406,30 @@ void round_trip(FuzzedDataProvider& in, SQLHDBC dbc) {
     }
 }
 
+SQLLEN count_phrases(SQLHDBC dbc) {
+    StatementHandle st(dbc);
+    SQLBIGINT n = -1;
+    SQLLEN ind = 0;
+    char sql[] = "SELECT COUNT(*) FROM phrase";
+    if (!SQL_SUCCEEDED(SQLExecDirect(st.handle, reinterpret_cast<SQLCHAR*>(sql), SQL_NTS)) ||
+        !SQL_SUCCEEDED(SQLFetch(st.handle)) ||
+        !SQL_SUCCEEDED(SQLGetData(st.handle, 1, SQL_C_SBIGINT, &n, 0, &ind))) {
+        fault("cannot count the phrases");
+    }
+    return static_cast<SQLLEN>(n);
+}
+
 void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
     const StatementText& text =
         kStatements[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kStatements) - 1)];
+    // Several sets of values at once (as a client's executemany sends them), now and then.
+    const std::size_t sets =
+        in.ConsumeIntegralInRange(0, 5) == 0 ? in.ConsumeIntegralInRange(2, 4) : 1;
+    std::vector<SQLUSMALLINT> statuses(sets, 0xFFFF);
+    SQLULEN processed = 0;
+    std::vector<std::unique_ptr<Parameter>> parameters;
     StatementHandle st(dbc);
     SQLRETURN rc = SQL_ERROR;
-    std::vector<std::unique_ptr<Parameter>> parameters;
     if (text.literal) {
         std::string sql = literal_statement(in, text);
         rc = SQLExecDirect(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()),
@@ -491,17 +451,42 @@ void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
                 SQLDescribeParam(st.handle, i, &type, &size, &digits, &nullable);
             }
         }
+        if (sets > 1) {
+            SQLSetStmtAttr(st.handle, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(sets),
+                           0);
+            SQLSetStmtAttr(st.handle, SQL_ATTR_PARAM_STATUS_PTR, statuses.data(), 0);
+            SQLSetStmtAttr(st.handle, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+        }
         // Sometimes one parameter too few: the statement must refuse to run.
         const int bind =
             text.parameters - (text.parameters > 0 && in.ConsumeIntegralInRange(0, 7) == 0 ? 1 : 0);
         for (int i = 1; i <= bind; ++i) {
             parameters.push_back(std::make_unique<Parameter>());
-            bind_parameter(in, st.handle, static_cast<SQLUSMALLINT>(i), *parameters.back());
+            bind_parameter(in, st.handle, static_cast<SQLUSMALLINT>(i), *parameters.back(), sets);
         }
+        const bool insert = std::strncmp(text.sql, "INSERT", 6) == 0;
+        const SQLLEN before = sets > 1 && insert ? count_phrases(dbc) : 0;
         rc = prepare ? SQLExecute(st.handle)
                      : SQLExecDirect(st.handle, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
         if (bind < text.parameters && SQL_SUCCEEDED(rc)) {
             fault("a statement ran with a parameter unbound");
+        }
+        if (sets > 1 && insert) {
+            // An array of values is saved whole or not at all.
+            const SQLLEN added = count_phrases(dbc) - before;
+            if (added != (SQL_SUCCEEDED(rc) ? static_cast<SQLLEN>(sets) : 0)) {
+                fault("an array of values was saved in part");
+            }
+            if (SQL_SUCCEEDED(rc)) {
+                for (SQLUSMALLINT status : statuses) {
+                    if (status != SQL_PARAM_SUCCESS) {
+                        fault("a saved set of values is not marked as saved");
+                    }
+                }
+                if (processed != sets) {
+                    fault("not every set of values was counted as processed");
+                }
+            }
         }
     }
     has_state(SQL_HANDLE_STMT, st.handle, "01004");
@@ -511,6 +496,66 @@ void run_statement(FuzzedDataProvider& in, SQLHDBC dbc) {
         read_results(in, st.handle);
     }
 }
+
+struct Library {
+    ScratchLibrary file{BREVICOR_NEWLIB, BREVICOR_SCHEMA_SQL};
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLLEN rows = 0; // phrases every input starts from
+
+    Library() {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
+            !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                                         reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+            !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+            fault("cannot allocate the handles");
+        }
+        std::string in = "DBQ=" + file.path() + ";DRIVER={Microsoft Access Driver (*.mdb)}";
+        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+            fault("cannot connect to the scratch library");
+        }
+        // A few phrases for the reads to find: accented and high bytes, an apostrophe
+        // marker, a long text, numbers held as text.
+        const char* seed[] = {
+            "INSERT INTO phrase (category, code, content) VALUES ('Greetings', 'hi', 'Hello "
+            "there')",
+            "INSERT INTO phrase (category, code, content) VALUES ('\xC9tudes', 'caf\xE9', "
+            "'Caf\xE9 \x80 \xAC\x60s')",
+            "INSERT INTO phrase (category, code, content) VALUES ('greetings', 'sig', "
+            "'Kind regards,\r\n-- \r\nA long signature line that no short buffer holds')",
+            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '42', '1e300')",
+            "INSERT INTO phrase (category, code, content) VALUES ('Numbers', '-7', NULL)",
+        };
+        for (const char* sql : seed) {
+            exec(sql);
+        }
+        rows = count();
+        if (!SQL_SUCCEEDED(SQLSetConnectAttr(
+                dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
+            fault("cannot switch to manual commit");
+        }
+    }
+
+    ~Library() {
+        SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+
+    void exec(const char* sql) {
+        SQLHSTMT st = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+        if (!SQL_SUCCEEDED(
+                SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS))) {
+            fault("a set-up statement failed");
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+    }
+
+    SQLLEN count() const { return count_phrases(dbc); }
+};
 
 } // namespace
 
