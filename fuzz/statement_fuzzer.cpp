@@ -334,6 +334,110 @@ void read_results(FuzzedDataProvider& in, SQLHSTMT st) {
     SQLCloseCursor(st);
 }
 
+// UTF-16 text from the input, lone surrogates and all, as a Unicode client may send it.
+std::vector<SQLWCHAR> wide_text(FuzzedDataProvider& in, const std::string& around) {
+    const std::string raw = in.ConsumeRandomLengthString(200);
+    std::vector<SQLWCHAR> out;
+    const std::size_t cut = around.find("%s");
+    for (std::size_t i = 0; i < around.size(); ++i) {
+        if (i == cut) {
+            for (std::size_t j = 0; j + 1 < raw.size(); j += 2) {
+                SQLWCHAR unit = 0;
+                std::memcpy(&unit, raw.data() + j, sizeof unit);
+                out.push_back(unit == u'\'' || unit == 0 ? SQLWCHAR(u'x') : unit);
+            }
+            ++i;
+            continue;
+        }
+        out.push_back(static_cast<unsigned char>(around[i]));
+    }
+    return out;
+}
+
+// The other entry points that take text from the application: catalog patterns, statement
+// text in UTF-16, and SQLNativeSql with short buffers.
+void other_entry_points(FuzzedDataProvider& in, SQLHDBC dbc) {
+    StatementHandle st(dbc);
+    switch (in.ConsumeIntegralInRange(0, 4)) {
+    case 0: {
+        std::string table = in.ConsumeRandomLengthString(40);
+        std::string types = in.ConsumeRandomLengthString(40);
+        if (SQL_SUCCEEDED(SQLTables(
+                st.handle, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(table.data()),
+                static_cast<SQLSMALLINT>(table.size()),
+                in.ConsumeBool() ? reinterpret_cast<SQLCHAR*>(types.data()) : nullptr, SQL_NTS))) {
+            read_results(in, st.handle);
+        }
+        break;
+    }
+    case 1: {
+        std::string table = in.ConsumeRandomLengthString(40);
+        std::string column = in.ConsumeRandomLengthString(40);
+        if (SQL_SUCCEEDED(SQLColumns(st.handle, nullptr, 0, nullptr, 0,
+                                     reinterpret_cast<SQLCHAR*>(table.data()), SQL_NTS,
+                                     reinterpret_cast<SQLCHAR*>(column.data()),
+                                     static_cast<SQLSMALLINT>(column.size())))) {
+            read_results(in, st.handle);
+        }
+        break;
+    }
+    case 2:
+        if (SQL_SUCCEEDED(SQLGetTypeInfo(st.handle, in.ConsumeIntegral<SQLSMALLINT>()))) {
+            read_results(in, st.handle);
+        }
+        break;
+    case 3: {
+        std::vector<SQLWCHAR> sql = wide_text(
+            in, in.ConsumeBool() ? "SELECT code, content FROM phrase WHERE category = '%s'"
+                                 : "SELECT '%s' AS echo, PhraseID FROM phrase");
+        if (SQL_SUCCEEDED(
+                SQLExecDirectW(st.handle, sql.data(), static_cast<SQLINTEGER>(sql.size())))) {
+            SQLWCHAR name[4];
+            SQLSMALLINT length = 0;
+            SQLSMALLINT type = 0;
+            SQLULEN size = 0;
+            SQLSMALLINT digits = 0;
+            SQLSMALLINT nullable = 0;
+            SQLDescribeColW(st.handle, 1, name, static_cast<SQLSMALLINT>(std::size(name)), &length,
+                            &type, &size, &digits, &nullable);
+            read_results(in, st.handle);
+        } else {
+            SQLWCHAR state[6];
+            SQLWCHAR text[16];
+            SQLINTEGER native = 0;
+            SQLSMALLINT length = 0;
+            SQLGetDiagRecW(SQL_HANDLE_STMT, st.handle, 1, state, &native, text,
+                           static_cast<SQLSMALLINT>(std::size(text)), &length);
+        }
+        break;
+    }
+    default: {
+        // What comes back is the text as given, cut to the buffer with 01004.
+        std::string sql = in.ConsumeRandomLengthString(200);
+        const std::string expected = sql.substr(0, sql.find('\0'));
+        const SQLINTEGER out_max = in.ConsumeIntegralInRange<SQLINTEGER>(0, 64);
+        std::vector<SQLCHAR> out(static_cast<std::size_t>(std::max<SQLINTEGER>(out_max, 1)));
+        SQLINTEGER out_length = -1;
+        const SQLRETURN rc =
+            SQLNativeSql(dbc, reinterpret_cast<SQLCHAR*>(sql.data()),
+                         static_cast<SQLINTEGER>(sql.size()), out.data(), out_max, &out_length);
+        const bool cut = out_max > 0 && expected.size() >= static_cast<std::size_t>(out_max);
+        if (!SQL_SUCCEEDED(rc) || out_length != static_cast<SQLINTEGER>(expected.size()) ||
+            cut != (rc == SQL_SUCCESS_WITH_INFO) ||
+            cut != has_state(SQL_HANDLE_DBC, dbc, "01004")) {
+            fault("SQLNativeSql did not give the text back as it should");
+        }
+        if (out_max > 0) {
+            const std::size_t n = std::min(expected.size(), static_cast<std::size_t>(out_max - 1));
+            if (std::memcmp(out.data(), expected.data(), n) != 0 || out[n] != 0) {
+                fault("SQLNativeSql wrote something else than the text");
+            }
+        }
+        break;
+    }
+    }
+}
+
 // Reads a text column of the current row through SQLGetData in pieces of `piece` bytes.
 std::string read_text(SQLHSTMT st, SQLUSMALLINT column, SQLLEN piece) {
     std::string out;
@@ -564,10 +668,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const int statements = in.ConsumeIntegralInRange(1, 6);
     for (int i = 0; i < statements && in.remaining_bytes() > 0; ++i) {
-        if (in.ConsumeIntegralInRange(0, 4) == 0) {
+        switch (in.ConsumeIntegralInRange(0, 7)) {
+        case 0:
+        case 1:
             round_trip(in, library.dbc);
-        } else {
+            break;
+        case 2:
+            other_entry_points(in, library.dbc);
+            break;
+        default:
             run_statement(in, library.dbc);
+            break;
         }
     }
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, library.dbc, SQL_ROLLBACK))) {
