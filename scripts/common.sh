@@ -10,7 +10,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # added: the 64-bit Wine runs the tests, the 32-bit build is only compiled.
 PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth openbox unixodbc
           unixodbc-dev libsqlite3-dev sqlite3 googletest imagemagick xdotool clang-format nsis
-          desktop-file-utils x11-utils python3-pyodbc libyaml-cpp-dev)
+          desktop-file-utils x11-utils python3-pyodbc libyaml-cpp-dev postgresql postgresql-client
+          odbc-postgresql)
 
 say() { printf '== %s\n' "$*" >&2; }
 
