@@ -5,8 +5,12 @@
 #include "store/odbc_session.h"
 #include "store/phrase_queries.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <optional>
@@ -22,23 +26,50 @@ constexpr char kLibraryFile[] = "database/phrases.mdb";
 std::optional<std::string> g_readAt;
 unsigned g_readInGeneration = 0;
 
+// Enough of the file's beginning to hold a write counter: a library file made by our engine
+// counts every write there, so a change is seen even within one tick of the file times.
+constexpr int kHeadBytes = 100;
+
 std::string FileStamp() {
+    std::string stamp = "file ";
 #ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(kLibraryFile, GetFileExInfoStandard, &data)) {
+    // Shared every way: the driver has the file open, and may be writing it.
+    HANDLE file = CreateFileA(kLibraryFile, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
-    return "file " + std::to_string(data.nFileSizeHigh) + ":" + std::to_string(data.nFileSizeLow) +
-           " " + std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
-           std::to_string(data.ftLastWriteTime.dwLowDateTime);
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    char head[kHeadBytes] = {};
+    DWORD read = 0;
+    bool known = GetFileSizeEx(file, &size) && GetFileTime(file, nullptr, nullptr, &written) &&
+                 ReadFile(file, head, sizeof head, &read, nullptr);
+    CloseHandle(file);
+    if (!known) {
+        return {};
+    }
+    stamp += std::to_string(size.QuadPart) + " " + std::to_string(written.dwHighDateTime) + ":" +
+             std::to_string(written.dwLowDateTime) + " ";
 #else
-    struct stat data {};
-    if (stat(kLibraryFile, &data) != 0) {
+    int file = open(kLibraryFile, O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
         return {};
     }
-    return "file " + std::to_string(data.st_size) + " " + std::to_string(data.st_mtim.tv_sec) +
-           "." + std::to_string(data.st_mtim.tv_nsec);
+    struct stat data {};
+    char head[kHeadBytes] = {};
+    ssize_t got = fstat(file, &data) == 0 ? pread(file, head, sizeof head, 0) : -1;
+    close(file);
+    if (got < 0) {
+        return {};
+    }
+    size_t read = static_cast<size_t>(got);
+    stamp += std::to_string(data.st_size) + " " + std::to_string(data.st_mtim.tv_sec) + "." +
+             std::to_string(data.st_mtim.tv_nsec) + " ";
 #endif
+    stamp.append(head, read);
+    return stamp;
 }
 
 } // namespace

@@ -178,11 +178,19 @@ void ConnectOnFirstUse() {
     ++g_generation; // what callers learnt about the library may no longer hold
 }
 
-// A statement that failed because the connection went away (SQLSTATE class 08) leaves the
+// A team library's statement that failed because the connection went away (SQLSTATE class
+// 08, or the driver now calls the connection dead: a server shut down says 57P01) leaves the
 // connection to be made again by a later operation.
 void NoteLostConnection() {
-    if (g_session.onServer &&
-        std::strncmp(reinterpret_cast<const char*>(g_session.diag.state), "08", 2) == 0) {
+    if (!g_session.onServer || !g_session.connected) {
+        return;
+    }
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    bool lost = std::strncmp(reinterpret_cast<const char*>(g_session.diag.state), "08", 2) == 0 ||
+                (SQL_SUCCEEDED(SQLGetConnectAttr(g_session.dbc, SQL_ATTR_CONNECTION_DEAD, &dead,
+                                                 SQL_IS_UINTEGER, nullptr)) &&
+                 dead == SQL_CD_TRUE);
+    if (lost) {
         g_session.connected = false;
         g_session.connectFailure = DiagMessage();
     }
