@@ -2,11 +2,16 @@
 // through the program's own connection string, and survives its server going away.
 #include "store/category_list.h"
 #include "store/odbc_session.h"
+#include "store/phrase_history.h"
 #include "store/phrase_queries.h"
 #include "tests/native/support/library_fixture.h"
 
 #include <cstdlib>
+#include <functional>
 #include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace brevicor::testing {
 namespace {
@@ -85,6 +90,41 @@ TEST_F(TeamLibraryTest, Windows1252TextIsKeptExactlyAndStoredAsItsCharacters) {
     WriteResult undefined = AddCategory("bad \x81");
     EXPECT_FALSE(undefined.stored);
     EXPECT_NE(undefined.message.find("0x81"), std::string::npos) << undefined.message;
+}
+
+// Another copy of the program: a process of its own, with its own store and connection.
+int InAnotherCopy(const std::function<bool()>& work) {
+    // The child must not share this copy's connection: this copy lets go of it first, and
+    // connects again at its next operation.
+    ResetStore();
+    pid_t child = fork();
+    if (child == 0) {
+        _exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(TeamLibraryTest, TwoCopiesSavingOnePhraseLoseNoText) {
+    InsertRow("Letters", "sign", "original");
+    ASSERT_EQ(InAnotherCopy([] {
+                  return UpdatePhraseContentInCategory("Letters", "sign", "first save").stored;
+              }),
+              0);
+    // This copy read the library before the other saved; it saves later, and wins.
+    EXPECT_TRUE(UpdatePhraseContentInCategory("Letters", "sign", "second save").stored);
+    EXPECT_EQ(GetContentByCategoryAndCode("Letters", "sign"), "second save");
+    std::vector<std::string> kept;
+    for (const HistoryEntry& entry : LoadHistory()) {
+        kept.push_back(entry.content);
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{"first save", "original"}))
+        << "every earlier text can be restored, newest first";
+    // And the other copy sees the winner at its next read.
+    EXPECT_EQ(InAnotherCopy(
+                  [] { return GetContentByCategoryAndCode("Letters", "sign") == "second save"; }),
+              0);
 }
 
 TEST_F(TeamLibraryTest, TheStoreComesBackWithTheServer) {
