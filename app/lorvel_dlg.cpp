@@ -8,6 +8,7 @@
 #include "framework/win32_list_controls.h"
 #include "res/resource.h"
 #include "store/category_list.h"
+#include "store/library_refresh.h"
 #include "store/phrase_history.h"
 #include "store/phrase_queries.h"
 
@@ -69,7 +70,7 @@ BOOL CLorvelDlg::OnInitDialog() {
         EnsureHistoryTable();
     }
 
-    LoadCategoryList();
+    bool libraryRead = LoadCategoryList();
     Win32ComboBox categories(m_categoryCombo.GetSafeHwnd());
     FillCategoryCombo(categories);
     categories.SetCurSel(0);
@@ -83,6 +84,7 @@ BOOL CLorvelDlg::OnInitDialog() {
     content.SetText(GetContentByCategoryAndCode(categories.GetItemText(0), phrases.GetItemText(0)));
 
     LoadContentCache();
+    NoteLibraryViewsRead(libraryRead);
     return TRUE;
 }
 

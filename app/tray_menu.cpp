@@ -13,6 +13,7 @@
 #include "framework/wnd.h"
 #include "res/resource.h"
 #include "store/category_list.h"
+#include "store/library_refresh.h"
 #include "store/phrase_menu_ids.h"
 
 namespace brevicor {
@@ -48,6 +49,8 @@ UINT TrackTrayMenu(POINT at) {
     if (popup == nullptr) {
         return 0;
     }
+    // The library as it is now: a colleague may have changed it since the last menu.
+    RefreshLibraryViews();
     PopupMenu categories(popup);
     BuildCategoryMenus(categories);
 

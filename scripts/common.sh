@@ -13,6 +13,8 @@ PACKAGES=(cmake ninja-build g++ pkg-config mingw-w64 wine wine64 xvfb xauth open
           desktop-file-utils x11-utils python3-pyodbc libyaml-cpp-dev)
 # The fuzz targets' compiler; libFuzzer and the sanitizer runtimes come with clang-rt.
 PACKAGES+=(clang libclang-rt-14-dev)
+# The team library: a PostgreSQL server for its tests and trials, and its ODBC driver.
+PACKAGES+=(postgresql postgresql-client odbc-postgresql)
 
 say() { printf '== %s\n' "$*" >&2; }
 

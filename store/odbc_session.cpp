@@ -2,6 +2,8 @@
 
 #include "store/trace.h"
 
+#include <cctype>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +40,12 @@ struct Session {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     bool firstUse = true;
     bool connected = false;
+    // When the last connection attempt was made, so that a library out of reach (a server
+    // down, a file not there yet) is asked again at most once a second, not in a busy loop.
+    std::chrono::steady_clock::time_point lastAttempt;
+    // Whether the driver entry for the connection string's driver names a database server (a
+    // team library); found once per connection of the run.
+    bool onServer = false;
     std::string connectFailure;
     DiagnosticRecord diag;
     SQLCHAR completed[1024] = {};
@@ -94,10 +102,97 @@ void Connect() {
     }
 }
 
+constexpr auto kReconnectInterval = std::chrono::seconds(1);
+
+// The driver name in the connection string, as the driver manager lists it.
+constexpr char kDriverName[] = "Microsoft Access Driver (*.mdb)";
+
+// Whether the installed driver entry of that name gives a server: a team library's entry does
+// (Servername=...), a library file's never. Asked of the driver manager, so it is known even
+// while the server cannot be reached.
+bool StartsWithKey(const char* pair, const char* lowerKey) {
+    for (; *lowerKey != '\0'; ++pair, ++lowerKey) {
+        if (std::tolower(static_cast<unsigned char>(*pair)) != *lowerKey) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DriverEntryNamesAServer() {
+    SQLCHAR description[256] = {};
+    SQLCHAR attributes[4096] = {};
+    SQLSMALLINT descriptionLength = 0;
+    SQLSMALLINT attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDrivers(g_session.env, direction, description, sizeof description,
+                                    &descriptionLength, attributes, sizeof attributes,
+                                    &attributesLength))) {
+        direction = SQL_FETCH_NEXT;
+        if (std::strcmp(reinterpret_cast<const char*>(description), kDriverName) != 0) {
+            continue;
+        }
+        // Attributes come as "key=value" strings, each ended by a NUL, the list by another.
+        for (const char* pair = reinterpret_cast<const char*>(attributes); *pair != '\0';
+             pair += std::strlen(pair) + 1) {
+            if (StartsWithKey(pair, "servername=")) {
+                return pair[11] != '\0';
+            }
+        }
+        return false;
+    }
+    return false;
+}
+
+void FirstConnection() {
+    Connect();
+    g_session.firstUse = false;
+    g_session.lastAttempt = std::chrono::steady_clock::now();
+    g_session.onServer = DriverEntryNamesAServer();
+}
+
+// The library file's connection is made once in the run, whatever its outcome. A team
+// library's server may be down when the program starts, or restart while it runs: a connection
+// that failed or was lost is made again by a later operation, at most once a second, so the
+// store recovers once the server is back without hammering it meanwhile.
 void ConnectOnFirstUse() {
     if (g_session.firstUse) {
-        Connect();
-        g_session.firstUse = false;
+        FirstConnection();
+        return;
+    }
+    auto now = std::chrono::steady_clock::now();
+    if (!g_session.onServer || g_session.connected || g_session.dbc == SQL_NULL_HDBC ||
+        now - g_session.lastAttempt < kReconnectInterval) {
+        return;
+    }
+    g_session.lastAttempt = now;
+    if (g_session.stmt != SQL_NULL_HSTMT) {
+        SQLFreeHandle(SQL_HANDLE_STMT, g_session.stmt);
+        g_session.stmt = SQL_NULL_HSTMT;
+    }
+    SQLDisconnect(g_session.dbc); // refused harmlessly when the connection never came up
+    SQLFreeHandle(SQL_HANDLE_DBC, g_session.dbc);
+    g_session.dbc = SQL_NULL_HDBC;
+    g_session.connectFailure.clear();
+    Connect();
+    ++g_generation; // what callers learnt about the library may no longer hold
+}
+
+// A team library's statement that failed because the connection went away (SQLSTATE class
+// 08, or the driver now calls the connection dead: a server shut down says 57P01) leaves the
+// connection to be made again by a later operation.
+void NoteLostConnection() {
+    if (!g_session.onServer || !g_session.connected) {
+        return;
+    }
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    bool lost = std::strncmp(reinterpret_cast<const char*>(g_session.diag.state), "08", 2) == 0 ||
+                (SQL_SUCCEEDED(SQLGetConnectAttr(g_session.dbc, SQL_ATTR_CONNECTION_DEAD, &dead,
+                                                 SQL_IS_UINTEGER, nullptr)) &&
+                 dead == SQL_CD_TRUE);
+    if (lost) {
+        g_session.connected = false;
+        g_session.connectFailure = DiagMessage();
     }
 }
 
@@ -108,6 +203,7 @@ bool OpenStatement() {
     g_session.stmt = SQL_NULL_HSTMT;
     if (SQLAllocHandle(SQL_HANDLE_STMT, g_session.dbc, &g_session.stmt) != SQL_SUCCESS) {
         ReadDiagnostic();
+        NoteLostConnection();
     }
     return g_session.stmt != SQL_NULL_HSTMT;
 }
@@ -135,6 +231,7 @@ SQLRETURN ExecuteStatement() {
     case SQL_ERROR:
         ReadDiagnostic();
         WriteTrace(DiagMessage().c_str());
+        NoteLostConnection();
         break;
     case SQL_INVALID_HANDLE:
         WriteTrace("SQL_INVALID_HANDLE\n");
@@ -162,6 +259,11 @@ std::string LastDriverMessage() {
     return DiagMessage();
 }
 
+bool LibraryIsOnServer() {
+    ConnectOnFirstUse();
+    return g_session.onServer;
+}
+
 void Session::Release() {
     if (stmt != SQL_NULL_HSTMT) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -180,6 +282,7 @@ void Session::Release() {
     }
     firstUse = true;
     connected = false;
+    onServer = false;
     connectFailure.clear();
     diag = DiagnosticRecord{};
 }

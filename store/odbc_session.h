@@ -3,8 +3,10 @@
 // The phrase store's one ODBC connection and the shape every store operation follows:
 // format the statement, obtain a statement, prepare, execute, bind, fetch, release.
 //
-// The connection is opened by the first operation of the run and kept; a failed connection is
-// not retried until the store is reset (which only tests and shutdown do). Nothing here shows
+// The connection is opened by the first operation of the run and kept; for a library file, a
+// failed connection is not retried until the store is reset (which only tests and shutdown do).
+// A team library's connection that failed or was lost (SQLSTATE class 08) is made again by a
+// later operation, at most once a second. Nothing here shows
 // anything to the user: the only record of a failure is the trace.
 
 #ifdef _WIN32
@@ -37,6 +39,10 @@ int CloseStatement();
 // The driver's message from the latest diagnostic read, or, when the library could not be
 // opened at all, the reason it could not.
 std::string LastDriverMessage();
+
+// Whether the library is a team library on a database server rather than a file: whether the
+// driver manager's entry for the driver names a server.
+bool LibraryIsOnServer();
 
 // Disconnects and frees every handle, so that the next operation connects afresh. The running
 // program never needs this; tests use it to move between library files.

@@ -41,10 +41,7 @@ TEST_F(PhraseQueriesTest, AddPhraseStoresApostrophesAsTheMarkerPair) {
 }
 
 TEST_F(PhraseQueriesTest, HostileValuesRoundTripExactlyAndLeaveTheTableAlone) {
-    std::string everyByte;
-    for (int b = 1; b <= 255; ++b) {
-        everyByte += static_cast<char>(b);
-    }
+    const std::string everyByte = EveryByte();
     const std::string values[] = {
         "O'Brien",
         "'",

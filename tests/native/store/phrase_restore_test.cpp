@@ -10,14 +10,6 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string EveryByte() {
-    std::string bytes;
-    for (int b = 1; b <= 255; ++b) {
-        bytes += static_cast<char>(b);
-    }
-    return bytes;
-}
-
 const std::string kHostile =
     "it's \"x'); DROP TABLE phrase; --\"\r\nline two\n" + EveryByte() + std::string(10000, 'z');
 
@@ -102,6 +94,7 @@ struct ConflictCase {
 };
 
 TEST_F(PhraseRestoreTest, ATakenShortcutAsksAndEachAnswerDoesWhatItSays) {
+    SKIP_FOR_TEAM_LIBRARY("it restarts the numbering through the engine's own table");
     const ConflictCase cases[] = {
         {"keep both",
          ConflictChoice::KeepBoth,
@@ -182,6 +175,7 @@ TEST_F(PhraseRestoreTest, ACategoryRestoreAsksOnlyAboutTakenShortcuts) {
 }
 
 TEST_F(PhraseRestoreTest, ARefusedRestoreChangesNothingAndKeepsTheLine) {
+    SKIP_FOR_TEAM_LIBRARY("the refusal is made with the engine's trigger syntax");
     InsertRow("Work", "hello", "old");
     ASSERT_TRUE(DeletePhrase("Work", "hello").write.stored);
     InsertRow("Work", "other", "x");

@@ -4,6 +4,9 @@
 #include "store/trace.h"
 
 #include <cstdlib>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 
 namespace brevicor::testing {
@@ -16,10 +19,59 @@ void CollectTrace(const char* text) {
     g_trace += text;
 }
 
+const char* TeamFolder() {
+    const char* folder = std::getenv("BREVICOR_TEST_TEAM_ODBCSYSINI");
+    return folder != nullptr && *folder != '\0' ? folder : nullptr;
+}
+
+// Drops the team library's tables and makes them again from the team schema, with psql and
+// the server's URL (BREVICOR_TEST_TEAM_URL): each test starts from new, empty tables, whatever
+// the one before did to them.
+bool RemakeTeamTables() {
+    const char* url = std::getenv("BREVICOR_TEST_TEAM_URL");
+    if (url == nullptr) {
+        return false;
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("PGOPTIONS", "-c client_min_messages=warning", 1);
+        execlp("psql", "psql", "-X", "-q", "-v", "ON_ERROR_STOP=1", url, "-c",
+               "DROP TABLE IF EXISTS phrase, phrase_history CASCADE", "-f",
+               BREVICOR_TEAM_SCHEMA_SQL, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
 } // namespace
 
+bool TeamLibrary() {
+    return TeamFolder() != nullptr;
+}
+
+std::string EveryByte() {
+    std::string bytes;
+    for (int b = 1; b <= 255; ++b) {
+        bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        if (!(undefined && TeamLibrary())) {
+            bytes += static_cast<char>(b);
+        }
+    }
+    return bytes;
+}
+
 void LibraryTest::SetUp() {
+    const char* team = TeamFolder();
+    if (team != nullptr) {
+        // Before anything reaches the driver manager: it reads the variable once per process.
+        setenv("ODBCSYSINI", team, 1);
+    }
     brevicor::test::LibraryTest::SetUp();
+    if (team != nullptr) {
+        ASSERT_TRUE(RemakeTeamTables()) << "the team tables could not be made afresh";
+    }
     ResetStore();
     g_trace.clear();
     SetTraceObserver(&CollectTrace);
