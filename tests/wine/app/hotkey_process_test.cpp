@@ -187,6 +187,23 @@ ClipboardSeen ReadClipboard() {
 
 const ClipboardSeen kEarlier{kEarlierText, kEarlierBytes};
 
+// Waits until what the clipboard holds satisfies the test. The clipboard is opened only when it
+// has changed since the last look: a test that kept opening it would make the program's own
+// attempts fail as another busy program's do, and the phrase would never be delivered.
+template <class Test> bool PumpUntilClipboard(Test test) {
+    DWORD looked = 0;
+    bool first = true;
+    return PumpUntil([&] {
+        DWORD now = GetClipboardSequenceNumber();
+        if (!first && now == looked) {
+            return false;
+        }
+        first = false;
+        looked = now;
+        return test(ReadClipboard());
+    });
+}
+
 void DeleteSettings() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
 }
@@ -308,7 +325,7 @@ TEST_F(HotkeyProcessTest, HotkeyPastesThePhraseAtTheCaretAndPutsTheClipboardBack
     std::string expected = "Dear Hello there" + kSignatureStart;
     ASSERT_TRUE(PumpUntil([&] { return target.Text().rfind(expected, 0) == 0; }))
         << "pasted into the target: \"" << target.Text() << "\"";
-    EXPECT_TRUE(PumpUntil([] { return ReadClipboard() == kEarlier; }))
+    EXPECT_TRUE(PumpUntilClipboard([](const ClipboardSeen& seen) { return seen == kEarlier; }))
         << "the earlier content is back, every format of it: " << ReadClipboard().text;
     EXPECT_TRUE(target.IsActive()) << "the typing goes on where it was";
     EXPECT_EQ(target.Text().find(kEarlierText), std::string::npos)
@@ -327,7 +344,7 @@ TEST_F(HotkeyProcessTest, FocusGoesBackToTheControlEvenWhenTheWindowDoesNotPutIt
     ChooseFirstPhrase(menu);
     EXPECT_TRUE(PumpUntil([&] { return target.Text().rfind("Dear Hello there", 0) == 0; }))
         << "pasted into the text that had the focus: \"" << target.Text() << "\"";
-    EXPECT_TRUE(PumpUntil([] { return ReadClipboard() == kEarlier; }));
+    EXPECT_TRUE(PumpUntilClipboard([](const ClipboardSeen& seen) { return seen == kEarlier; }));
     EXPECT_TRUE(target.IsActive());
     Exit(*program);
 }
@@ -354,8 +371,10 @@ TEST_F(HotkeyProcessTest, SettingsDecideWhetherThePhraseIsPastedAndWhetherItStay
         ASSERT_NE(menu, nullptr) << c.what;
         ChooseFirstPhrase(menu);
         std::string phrase = "Hello there" + kSignatureStart;
-        ASSERT_TRUE(PumpUntil([&] { return ReadClipboard().text.rfind(phrase, 0) == 0; }))
-            << c.what << ": the phrase is on the clipboard";
+        ASSERT_TRUE(PumpUntilClipboard([&](const ClipboardSeen& seen) {
+            return seen.text.rfind(phrase, 0) == 0;
+        })) << c.what
+            << ": the phrase is on the clipboard";
         EXPECT_TRUE(ReadClipboard().own.empty()) << c.what << ": the phrase alone";
         if (c.pasted) {
             EXPECT_TRUE(PumpUntil([&] { return target.Text().rfind("Dear " + phrase, 0) == 0; }))
@@ -397,8 +416,10 @@ TEST_F(HotkeyProcessTest, TargetClosedMeanwhileGetsNothingAndThePhraseStays) {
     target.Close();
     ChooseFirstPhrase(menu);
     std::string phrase = "Hello there" + kSignatureStart;
-    EXPECT_TRUE(PumpUntil([&] { return ReadClipboard().text.rfind(phrase, 0) == 0; }))
-        << "the phrase stays on the clipboard: " << ReadClipboard().text;
+    EXPECT_TRUE(PumpUntilClipboard([&](const ClipboardSeen& seen) {
+        return seen.text.rfind(phrase, 0) == 0;
+    })) << "the phrase stays on the clipboard: "
+        << ReadClipboard().text;
     Exit(*program); // the program has finished delivering before it reads Exit
     EXPECT_EQ(bystander.Text(), "Not here") << "nothing was sent to another window";
 }
@@ -459,7 +480,7 @@ TEST_F(HotkeyProcessTest, ChangedHotkeyWorksWithoutARestart) {
     ASSERT_NE(menu, nullptr) << "the new key opens the menu";
     ChooseFirstPhrase(menu);
     EXPECT_TRUE(PumpUntil([&] { return target.Text().rfind("Dear Hello there", 0) == 0; }));
-    EXPECT_TRUE(PumpUntil([] { return ReadClipboard() == kEarlier; }));
+    EXPECT_TRUE(PumpUntilClipboard([](const ClipboardSeen& seen) { return seen == kEarlier; }));
     Exit(*program);
 }
 
@@ -502,7 +523,7 @@ TEST_F(HotkeyProcessTest, MenuOptionAsksTheRunningCopyForItsMenuAtThePointer) {
     ChooseFirstPhrase(menu);
     EXPECT_TRUE(PumpUntil([&] { return target.Text().rfind("Dear Hello there", 0) == 0; }))
         << "pasted as with the hotkey: \"" << target.Text() << "\"";
-    EXPECT_TRUE(PumpUntil([] { return ReadClipboard() == kEarlier; }));
+    EXPECT_TRUE(PumpUntilClipboard([](const ClipboardSeen& seen) { return seen == kEarlier; }));
     Exit(*program);
 }
 
