@@ -15,8 +15,9 @@ namespace brevicor {
 const std::vector<std::string>& CategoryList();
 
 // Rebuilds the category list (the category query, run twice: once to count, once to copy).
-// When no statement can be had, the list keeps what it held.
-void LoadCategoryList();
+// When no statement can be had, the list keeps what it held. Returns whether the library was
+// read: false when either run failed, and LastDriverMessage then says why.
+bool LoadCategoryList();
 
 // Empties the box, appends every category name in order, selects item 0.
 void FillCategoryCombo(ComboBoxControl& combo);

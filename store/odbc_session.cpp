@@ -39,6 +39,7 @@ struct Session {
     bool firstUse = true;
     bool connected = false;
     std::string connectFailure;
+    std::string connectFailureState;
     DiagnosticRecord diag;
     SQLCHAR completed[1024] = {};
     SQLSMALLINT completedLength = 0;
@@ -89,6 +90,7 @@ void Connect() {
                       sizeof message, &length);
         if (!g_session.connected) {
             g_session.connectFailure = reinterpret_cast<const char*>(message);
+            g_session.connectFailureState = reinterpret_cast<const char*>(state);
         }
         ReadDiagnostic();
     }
@@ -162,6 +164,13 @@ std::string LastDriverMessage() {
     return DiagMessage();
 }
 
+std::string LastDriverState() {
+    if (!g_session.connected && !g_session.connectFailure.empty()) {
+        return g_session.connectFailureState;
+    }
+    return std::string(reinterpret_cast<const char*>(g_session.diag.state));
+}
+
 void Session::Release() {
     if (stmt != SQL_NULL_HSTMT) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -181,6 +190,7 @@ void Session::Release() {
     firstUse = true;
     connected = false;
     connectFailure.clear();
+    connectFailureState.clear();
     diag = DiagnosticRecord{};
 }
 
