@@ -66,18 +66,15 @@ inline bool ShellHasIcon(HWND window) {
 // A copy of the program started from its own folder, killed at the end if it still runs.
 class Program {
 public:
-    // `environment`: an environment block for the program, or null for the test's own.
-    explicit Program(const std::string& folder, const std::string& arguments = "",
-                     const char* environment = nullptr) {
+    explicit Program(const std::string& folder, const std::string& arguments = "") {
         std::string command = "\"" + folder + "\\brevicor.exe\"";
         if (!arguments.empty()) {
             command += " " + arguments;
         }
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
-        m_started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                   const_cast<char*>(environment), folder.c_str(), &startup,
-                                   &m_info) != FALSE;
+        m_started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &startup, &m_info) != FALSE;
     }
     ~Program() {
         if (m_started) {
