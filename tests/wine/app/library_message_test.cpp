@@ -82,6 +82,7 @@ struct DamageCase {
     const char* reason;  // a part of the reason the message gives
     bool locked = false; // held by another program until the message has been answered
     const char* advice = "start Brevicor again"; // a part of what the message says to do
+    bool fileKept = true; // false for a sound library, which gains its phrase history
 };
 
 // Another program's hold on a library: an exclusive transaction kept open, through the
@@ -142,12 +143,15 @@ std::string RandomBytes(size_t size) {
 
 // Starts the program on the case's library and checks the message, the program after it and
 // the file.
-void RunCase(const DamageCase& c) {
+// The program's folder is made under the test's own, unless one is given.
+void RunCase(const DamageCase& c, std::string folder = "") {
     SCOPED_TRACE(c.name);
     // The database folder holds another library as well, so that the folder check at
     // start-up passes and the program reaches its library.
     const std::string name = std::string("damaged ") + c.name;
-    std::string folder = MakeProgramFolder(name, Database::Library);
+    if (folder.empty()) {
+        folder = MakeProgramFolder(name, Database::Library);
+    }
     std::string database = folder + "\\database";
     std::string library = database + "\\phrases.mdb";
     ASSERT_TRUE(MoveFileA(library.c_str(), (database + "\\backup.mdb").c_str()));
@@ -194,8 +198,10 @@ void RunCase(const DamageCase& c) {
     }
     EXPECT_EQ(program.WaitForExit(), 0) << "Exit was the Toolbox's last command";
 
-    EXPECT_TRUE(ReadWholeFile(library) == bytesBefore) << "the file is unchanged";
-    EXPECT_EQ(FolderNames(database), namesBefore) << "nothing was added or renamed";
+    if (c.fileKept) {
+        EXPECT_TRUE(ReadWholeFile(library) == bytesBefore) << "the file is unchanged";
+        EXPECT_EQ(FolderNames(database), namesBefore) << "nothing was added or renamed";
+    }
     SetFileAttributesA(library.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -249,6 +255,36 @@ TEST(LibraryMessageNoDriverTest, WithoutTheDriverTheMessageSaysToInstallIt) {
                  ASSERT_TRUE(CopyFileA("database\\empty.mdb", l.c_str(), FALSE));
              },
              "Driver Manager]", false, "driver is not installed"});
+}
+
+// Run by its own test entry, which mounts a small disk for it: a library that can be read but
+// hardly written to is named as well.
+TEST(LibraryMessageSmallDiskTest, ANearlyFullDriveIsNamed) {
+    char disk[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("BREVICOR_SMALL_DISK", disk, MAX_PATH) == 0) {
+        GTEST_SKIP() << "no small disk was mounted (that needs root, as in CI)";
+    }
+    std::string folder = std::string("Z:") + disk + "\\program";
+    for (char& ch : folder) {
+        ch = ch == '/' ? '\\' : ch;
+    }
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(BREVICOR_EXE, (folder + "\\brevicor.exe").c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\database").c_str(), nullptr));
+    ASSERT_TRUE(
+        CopyFileA("database\\empty.mdb", (folder + "\\database\\phrases.mdb").c_str(), FALSE));
+    RunCase({"nearly full drive",
+             [&](const std::string& l) {
+                 ASSERT_TRUE(CopyFileA("database\\empty.mdb", l.c_str(), FALSE));
+                 // Fill the disk up to 400 KB.
+                 ULARGE_INTEGER free{};
+                 ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr));
+                 ASSERT_GT(free.QuadPart, 400u * 1024);
+                 WriteWholeFile(folder + "\\filler",
+                                std::string(static_cast<size_t>(free.QuadPart - 400 * 1024), 'f'));
+             },
+             "nearly full", false, "Free some space", false},
+            folder);
 }
 
 } // namespace
