@@ -64,11 +64,10 @@ SqliteDb open_existing_library(const std::string& path, SqlFailure& failure) {
         // timeouts: the index is kept by a later connection or write, and the rest of the
         // opening gives up at once.
         sqlite3_busy_timeout(db.get(), 0);
-        guard_phrase_ids(db.get());
     } else {
         keep_phrase_index(db.get());
-        guard_phrase_ids(db.get());
     }
+    guard_phrase_ids(db.get());
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
 }
