@@ -1,6 +1,7 @@
 #include "app/lorvel_dlg.h"
 
 #include "app/app_state.h"
+#include "app/library_check.h"
 #include "app/library_dialogs.h"
 #include "app/menu_preview_attach.h"
 #include "app/tray_dialog.h"
@@ -62,15 +63,23 @@ BOOL CLorvelDlg::OnInitDialog() {
     ShowWindow(SW_HIDE);
 
     // Only the first instance, the hidden main window, makes the TrayDialog and the icon.
-    if (TrayDialog == nullptr) {
+    const bool startingUp = TrayDialog == nullptr;
+    if (startingUp) {
         CreateTrayDialog(m_hWnd);
         ShowWindow(SW_HIDE);
-        // A library made by an earlier build gains its phrase history now. A read-only one
-        // cannot: its writes are refused anyway, each with a warning.
-        EnsureHistoryTable();
     }
 
-    bool libraryRead = LoadCategoryList();
+    const bool libraryRead = LoadCategoryList();
+    if (startingUp) {
+        // A library made by an earlier build gains its phrase history now, once it has been
+        // read: a damaged file is never written to. A read-only one cannot gain it: its writes
+        // are refused anyway, each with a warning.
+        if (libraryRead) {
+            EnsureHistoryTable();
+        }
+        // Told once, before the first menu; the program then runs on as it would.
+        ReportLibraryProblem(libraryRead);
+    }
     Win32ComboBox categories(m_categoryCombo.GetSafeHwnd());
     FillCategoryCombo(categories);
     categories.SetCurSel(0);

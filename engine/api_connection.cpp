@@ -46,7 +46,6 @@ SQLRETURN connect_library(Connection& c, std::string path, const std::string& de
     if (!db) {
         return c.diag.error(failure.sqlstate, failure.message, failure.native);
     }
-    guard_phrase_ids(db.get());
     c.db = std::move(db);
     c.path = path;
     return SQL_SUCCESS;

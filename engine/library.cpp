@@ -51,13 +51,24 @@ SqliteDb open_existing_library(const std::string& path, SqlFailure& failure) {
     // reason to refuse the connection: statements report it when they run.
     const int probe =
         sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    if (probe != SQLITE_OK && (probe & 0xff) != SQLITE_BUSY && (probe & 0xff) != SQLITE_LOCKED) {
+    const bool held = (probe & 0xff) == SQLITE_BUSY || (probe & 0xff) == SQLITE_LOCKED;
+    if (probe != SQLITE_OK && !held) {
         failure = {"08001",
                    "The file '" + path + "' is not a usable library: " + sqlite3_errmsg(db.get()),
                    probe};
         return nullptr;
     }
-    keep_phrase_index(db.get());
+    if (held) {
+        // The probe has waited the whole timeout already. Each further look at the schema
+        // would wait as long again, so that a connection to a held library took several
+        // timeouts: the index is kept by a later connection or write, and the rest of the
+        // opening gives up at once.
+        sqlite3_busy_timeout(db.get(), 0);
+    } else {
+        keep_phrase_index(db.get());
+    }
+    guard_phrase_ids(db.get());
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
 }
 

@@ -19,8 +19,9 @@ struct SqlFailure {
 
 // Opens an existing library file. Never creates one. A file without any write permission
 // bit is opened read-only (the Windows read-only attribute shows up that way), which also
-// holds when the process could write it anyway (root). On failure returns null and fills
-// `failure`.
+// holds when the process could write it anyway (root). The connection comes with its PhraseID
+// guard. Opening a library another program holds waits one busy timeout, not one per look at
+// the schema. On failure returns null and fills `failure`.
 SqliteDb open_existing_library(const std::string& path, SqlFailure& failure);
 
 // Per-connection settings every tool touching a library needs (collation, busy timeout).

@@ -39,7 +39,7 @@ bool LoadCategoryList() {
             g_categoryList.resize(count);
         } catch (const std::bad_alloc&) {
             g_categoryList.clear();
-            return false;
+            return read;
         }
     }
     // Second run: copy the names into the slots, never past the count of the first run.
@@ -51,6 +51,7 @@ bool LoadCategoryList() {
     for (size_t slot = 0; slot < count && op.FetchRow(); ++slot) {
         g_categoryList[slot] = ColumnText(g_columnBuffer1, g_columnIndicator1);
     }
+    // Both runs must have read the library: a lock taken in between fails the second.
     return read && op.Executed();
 }
 

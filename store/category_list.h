@@ -16,7 +16,7 @@ const std::vector<std::string>& CategoryList();
 
 // Rebuilds the category list (the category query, run twice: once to count, once to copy).
 // When no statement can be had, the list keeps what it held. Returns whether the library was
-// read.
+// read: false when either run failed, and LastDriverMessage then says why.
 bool LoadCategoryList();
 
 // Empties the box, appends every category name in order, selects item 0.

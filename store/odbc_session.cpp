@@ -47,6 +47,7 @@ struct Session {
     // team library); found once per connection of the run.
     bool onServer = false;
     std::string connectFailure;
+    std::string connectFailureState;
     DiagnosticRecord diag;
     SQLCHAR completed[1024] = {};
     SQLSMALLINT completedLength = 0;
@@ -97,6 +98,7 @@ void Connect() {
                       sizeof message, &length);
         if (!g_session.connected) {
             g_session.connectFailure = reinterpret_cast<const char*>(message);
+            g_session.connectFailureState = reinterpret_cast<const char*>(state);
         }
         ReadDiagnostic();
     }
@@ -174,6 +176,7 @@ void ConnectOnFirstUse() {
     SQLFreeHandle(SQL_HANDLE_DBC, g_session.dbc);
     g_session.dbc = SQL_NULL_HDBC;
     g_session.connectFailure.clear();
+    g_session.connectFailureState.clear();
     Connect();
     ++g_generation; // what callers learnt about the library may no longer hold
 }
@@ -193,6 +196,7 @@ void NoteLostConnection() {
     if (lost) {
         g_session.connected = false;
         g_session.connectFailure = DiagMessage();
+        g_session.connectFailureState = reinterpret_cast<const char*>(g_session.diag.state);
     }
 }
 
@@ -264,6 +268,13 @@ bool LibraryIsOnServer() {
     return g_session.onServer;
 }
 
+std::string LastDriverState() {
+    if (!g_session.connected && !g_session.connectFailure.empty()) {
+        return g_session.connectFailureState;
+    }
+    return std::string(reinterpret_cast<const char*>(g_session.diag.state));
+}
+
 void Session::Release() {
     if (stmt != SQL_NULL_HSTMT) {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -284,6 +295,7 @@ void Session::Release() {
     connected = false;
     onServer = false;
     connectFailure.clear();
+    connectFailureState.clear();
     diag = DiagnosticRecord{};
 }
 

@@ -44,6 +44,10 @@ std::string LastDriverMessage();
 // driver manager's entry for the driver names a server.
 bool LibraryIsOnServer();
 
+// The SQLSTATE that goes with LastDriverMessage ("HYT00" for a library in use, say); empty when
+// no diagnostic was read.
+std::string LastDriverState();
+
 // Disconnects and frees every handle, so that the next operation connects afresh. The running
 // program never needs this; tests use it to move between library files.
 void ResetStore();

@@ -95,6 +95,14 @@ WriteResult EnsureHistoryTable() {
         present = probe.Executed();
     }
     if (!present) {
+        // Only a phrase library gains a history: a damaged file, or one that is not a library
+        // at all (an empty file opens as an empty database), is never written to.
+        {
+            StoreOperation phrases("SELECT COUNT(PhraseID) FROM phrase");
+            if (!phrases.Executed()) {
+                return Failed(LastDriverMessage());
+            }
+        }
         StoreOperation create(kHistoryTableDefinition);
         if (!create.Executed()) {
             return Failed(LastDriverMessage());

@@ -29,7 +29,8 @@ inline constexpr int kHistoryKeptDays = 90;
 const char* HistoryTableDefinition();
 
 // Makes the table when the library has none. Known to exist after the first success, until the
-// store reconnects. Fails when the table is missing and cannot be made (a read-only library).
+// store reconnects. Fails when the table is missing and cannot be made (a read-only library),
+// or when the library has no phrase table to keep a history of.
 WriteResult EnsureHistoryTable();
 
 // Runs `statement`, which changes the phrase rows matching `where` (a condition on the phrase

@@ -44,8 +44,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program: the hidden main window, the tray icon, the lists loaded.
+    // Starts the program: the hidden main window, the tray icon, the lists loaded. A start-up
+    // message about the library is answered, and its text kept in StartUpMessage.
     void Start();
+    const std::string& StartUpMessage() const;
     // Chooses the command in the tray menu and runs the scenario while its dialog is open.
     void RunFromToolbox(Toolbox command, Scenario& scenario);
     // Makes the library file read-only, as a user's file attribute would; before Start.
