@@ -30,27 +30,46 @@ ensure_packages() {
         "${missing[@]}"
 }
 
-# What the 32-bit runs need: 32-bit Wine to run the release, and a 32-bit unixODBC, SQLite and
-# compiler to build the engine that a 32-bit program can load. They come from Debian's i386
-# package lists, which are not always reachable: everything 64-bit works without them.
-I386_PACKAGES=(wine32:i386 libodbc2:i386 libodbcinst2:i386 g++-multilib libsqlite3-dev:i386
-               unixodbc-dev:i386)
+# The 32-bit release needs a 32-bit engine, built from Debian's i386 packages of unixODBC and
+# SQLite with the multilib compiler, and 32-bit Wine to run. The i386 package lists are not
+# always reachable, and some kernels (virtual machines among them) run no 32-bit code at all:
+# everything 64-bit works without either.
+I386_BUILD_PACKAGES=(g++-multilib libodbc2:i386 libodbcinst2:i386 libsqlite3-dev:i386
+                     unixodbc-dev:i386)
 I386_LOG="$BUILD/i386-install.log"
 
-# True when every one of I386_PACKAGES is installed.
-have_i386() {
+installed() { # package...: true when every one is installed
     local p
-    for p in "${I386_PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
             return 1
     done
 }
 
-# Adds the i386 architecture and installs I386_PACKAGES when they are missing. Never fatal:
-# when the lists or packages cannot be fetched, it says so in one line (details in I386_LOG)
-# and returns 1, and the callers go on with the 64-bit work alone.
+# True when the kernel runs 32-bit x86 programs. Asked of a 93-byte 32-bit program that only
+# exits with status 0, written here because nothing 32-bit may be installed yet; where 32-bit
+# code cannot run, its start fails ("Exec format error").
+kernel_runs_i386() {
+    local probe=$BUILD/i386-probe
+    if [ ! -x "$probe" ]; then
+        mkdir -p "$BUILD"
+        # ELF header, one loadable segment, then: xor ebx,ebx; mov eax,1 (exit); int 0x80.
+        printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80' \
+            >"$probe.new" && chmod 755 "$probe.new" && mv -f "$probe.new" "$probe"
+    fi
+    "$probe" 2>/dev/null
+}
+
+# Adds the i386 architecture and installs what the 32-bit engine's build needs, and 32-bit
+# Wine where the kernel can run it. Never 32-bit Wine where it cannot: Debian's wine command
+# then always starts the 32-bit loader, so the 64-bit Wine would stop working too. Never
+# fatal: when the packages cannot be fetched it says so in one line (details in I386_LOG) and
+# returns 1; it returns 0 when the 32-bit engine can be built.
 ensure_i386() {
-    have_i386 && return 0
+    local wanted=("${I386_BUILD_PACKAGES[@]}")
+    kernel_runs_i386 && wanted+=(wine32:i386)
+    installed "${wanted[@]}" && return 0
+    say "installing the i386 packages for the 32-bit release: ${wanted[*]} (log: $I386_LOG)"
     mkdir -p "$BUILD"
     local sudo=() wait_lock=(-o DPkg::Lock::Timeout=600)
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
@@ -60,37 +79,37 @@ ensure_i386() {
         fi &&
             "${sudo[@]}" apt-get "${wait_lock[@]}" update -q &&
             # update succeeds even when a list failed to come; the candidate tells.
-            [[ $(apt-cache policy wine32:i386) == *"Candidate: "[0-9]* ]] &&
+            [[ $(apt-cache policy libodbc2:i386) == *"Candidate: "[0-9]* ]] &&
             DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "${wait_lock[@]}" install -y -q \
-                --no-install-recommends "${I386_PACKAGES[@]}"
+                --no-install-recommends "${wanted[@]}"
     } >"$I386_LOG" 2>&1 </dev/null
-    if have_i386; then
-        return 0
-    fi
-    say "no 32-bit Wine: Debian's i386 packages could not be installed (see $I386_LOG);" \
-        "the 32-bit release is built but not run"
+    installed "${wanted[@]}" && return 0
+    say "no 32-bit build or runs: Debian's i386 packages could not be installed (see" \
+        "$I386_LOG); the 64-bit work goes on"
     return 1
 }
 
-# True when 32-bit Windows programs can run here: 32-bit Wine is installed and its loader, a
-# 32-bit Linux program, starts. Some kernels run no 32-bit code at all (it fails with "Exec
-# format error"); the 32-bit engine still builds there, but nothing 32-bit runs.
+# True when 32-bit Windows programs can run here: 32-bit Wine is installed and its loader
+# starts.
 i386_wine_runs() {
-    have_i386 && /usr/lib/wine/wine --version >/dev/null 2>&1
+    installed wine32:i386 && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # Why the 32-bit release cannot run here, in a few words.
 no_i386_runs_reason() {
-    if have_i386; then
-        echo "this machine's kernel runs no 32-bit programs (32-bit Wine does not start)"
-    else
+    if kernel_runs_i386; then
         echo "32-bit Wine is not installed"
+    elif installed wine32:i386; then
+        echo "this machine's kernel runs no 32-bit programs, and the wine32 installed here stops" \
+            "the 64-bit Wine too (apt-get remove wine32:i386 mends that)"
+    else
+        echo "this machine's kernel runs no 32-bit programs"
     fi
 }
 
 # The one line that says so where the 32-bit tests would run.
 say_no_i386_runs() {
-    say "no 32-bit runs: $(no_i386_runs_reason); the 32-bit release and engine are built, not run"
+    say "no 32-bit runs: $(no_i386_runs_reason); the 32-bit release is built, not run"
 }
 
 # Wine settings shared by tests and the run command: a prefix of our own, quiet, and no
