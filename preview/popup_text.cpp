@@ -19,10 +19,7 @@ const MessageMap CPopupText::messageMap{&CWnd::messageMap, CPopupText::messageEn
 
 namespace {
 
-// The metrics structure as first defined, without iPaddedBorderWidth: every system version
-// accepts this size.
-constexpr UINT kFirstMetricsSize = 340;
-static_assert(offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth) == kFirstMetricsSize);
+static_assert(offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth) == kFirstNonClientMetricsSize);
 
 constexpr UINT kPaintFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
@@ -30,8 +27,8 @@ std::string g_className;
 
 LOGFONTA MenuFontDescription() {
     NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = kFirstMetricsSize;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kFirstMetricsSize, &metrics, 0)) {
+    metrics.cbSize = kFirstNonClientMetricsSize;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kFirstNonClientMetricsSize, &metrics, 0)) {
         return metrics.lfMenuFont;
     }
     // Without the metrics, the stock user-interface font rather than an arbitrary default.

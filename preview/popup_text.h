@@ -12,6 +12,10 @@
 // operation activates it. Its owner moves it, sets its text, shows and hides it.
 namespace brevicor {
 
+// The non-client metrics record as first defined, without iPaddedBorderWidth: every system
+// version accepts this size, where older ones refuse the full record.
+inline constexpr UINT kFirstNonClientMetricsSize = 340;
+
 class CPopupText : public CWnd {
     DECLARE_RUNTIME_CLASS(CPopupText)
 public:

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The 64-bit twin of the installer, silently, in a scratch Wine prefix: the files, the
-# shortcuts' working folder, the uninstall entry; a library already there is kept byte for
-# byte through install and silent uninstall. Runs inside a virtual display with a window
-# manager. Usage: installer_test.sh ROOT
+# An installer, silently, in a scratch Wine prefix: the files, the shortcuts' working folder,
+# the uninstall entry; a library already there is kept byte for byte through install and
+# silent uninstall. Runs inside a virtual display with a window manager.
+# Usage: installer_test.sh ROOT [win64|win32]: the 64-bit twin in a 64-bit prefix (default),
+# or the release installer in a 32-bit prefix, under 32-bit Wine.
 set -uo pipefail
 ROOT=$1
+arch=${2:-win64}
 scratch=$(mktemp -d)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$arch
 export ODBCSYSINI="$ROOT/dist/odbc"
 trap 'wineserver -k 2>/dev/null; rm -rf "$scratch"' EXIT
 failures=0
@@ -23,7 +25,11 @@ profile=$(echo "$drive"/users/*/AppData | awk '{print $1}')
 profile=$(dirname "$profile")
 menu="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 startup="$menu/StartUp"
-setup="$ROOT/dist/win64/brevicor-setup.exe"
+if [ "$arch" = win32 ]; then
+    setup="$ROOT/dist/brevicor-setup.exe"
+else
+    setup="$ROOT/dist/win64/brevicor-setup.exe"
+fi
 
 # 1. Over an existing library, with the log-in option.
 dir="$drive/brevicor-test"
@@ -62,5 +68,5 @@ default="$profile/AppData/Local/Programs/Brevicor"
 check "library not ready is reported (status $rc)" test $rc -eq 2
 check "default folder is per user" test -f "$default/brevicor.exe"
 check "no startup shortcut unless asked" test ! -e "$startup/Brevicor.lnk"
-echo "installer: $passes passed, $failures failed"
+echo "installer ($arch): $passes passed, $failures failed"
 [ $failures -eq 0 ]
