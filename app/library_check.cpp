@@ -44,6 +44,20 @@ std::string FormatKilobytes(std::uint64_t bytes) {
 
 std::optional<std::string> LibraryProblemText(const std::string& fullPath,
                                               const LibraryFacts& facts) {
+    if (!facts.server.empty()) {
+        if (facts.read) {
+            return std::nullopt; // the file beside the program is not the library then
+        }
+        std::string reason = facts.driverMessage.empty()
+                                 ? std::string("The server could not be reached.")
+                                 : facts.driverMessage;
+        return "Brevicor could not reach its team library on the server " + facts.server +
+               ".\n\nReason: " + reason +
+               "\n\nCheck that the server runs and that this computer can reach it, and, if the "
+               "server asks for a password, that your password file holds it. Brevicor "
+               "connects again by itself once the server is back.\n\nUntil then the tray menu "
+               "holds no phrases and nothing can be saved.";
+    }
     std::string reason;
     std::string advice;
     if (!facts.read) {
@@ -73,6 +87,7 @@ void ReportLibraryProblem(bool read) {
         facts.driverState = LastDriverState();
         facts.driverMessage = LastDriverMessage();
     }
+    facts.server = LibraryServerName();
     char fullPath[MAX_PATH] = {};
     DWORD length = GetFullPathNameA(kLibraryFile, MAX_PATH, fullPath, nullptr);
     std::string path =

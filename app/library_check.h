@@ -23,9 +23,11 @@ struct LibraryFacts {
     bool isFolder = false;                  // and it is a folder
     bool readOnly = false;                  // the file carries the read-only attribute
     std::optional<std::uint64_t> freeBytes; // free space on its drive, when known
+    std::string server;                     // a team library's server; empty for a file
 };
 
-// The message for the user, or nothing when the library is fine.
+// The message for the user, or nothing when the library is fine. A team library is named by
+// its server instead of `fullPath`, and only a failed read concerns it.
 std::optional<std::string> LibraryProblemText(const std::string& fullPath,
                                               const LibraryFacts& facts);
 

@@ -121,12 +121,15 @@ bool StartsWithKey(const char* pair, const char* lowerKey) {
     return true;
 }
 
-bool DriverEntryNamesAServer() {
+// The value of `lowerKey` ("servername", say) in the installed driver entry of that name, as
+// the driver manager lists it; empty when the entry or the key is not there.
+std::string DriverEntryValue(const char* lowerKey) {
     SQLCHAR description[256] = {};
     SQLCHAR attributes[4096] = {};
     SQLSMALLINT descriptionLength = 0;
     SQLSMALLINT attributesLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    size_t keyLength = std::strlen(lowerKey);
     while (SQL_SUCCEEDED(SQLDrivers(g_session.env, direction, description, sizeof description,
                                     &descriptionLength, attributes, sizeof attributes,
                                     &attributesLength))) {
@@ -137,13 +140,18 @@ bool DriverEntryNamesAServer() {
         // Attributes come as "key=value" strings, each ended by a NUL, the list by another.
         for (const char* pair = reinterpret_cast<const char*>(attributes); *pair != '\0';
              pair += std::strlen(pair) + 1) {
-            if (StartsWithKey(pair, "servername=")) {
-                return pair[11] != '\0';
+            if (StartsWithKey(pair, lowerKey) && pair[keyLength] == '=') {
+                return pair + keyLength + 1;
             }
         }
-        return false;
+        return {};
     }
-    return false;
+    return {};
+}
+
+// A team library's entry gives its server (Servername=...); a library file's never does.
+bool DriverEntryNamesAServer() {
+    return !DriverEntryValue("servername").empty();
 }
 
 void FirstConnection() {
@@ -266,6 +274,20 @@ std::string LastDriverMessage() {
 bool LibraryIsOnServer() {
     ConnectOnFirstUse();
     return g_session.onServer;
+}
+
+std::string LibraryServerName() {
+    if (!LibraryIsOnServer()) {
+        return {};
+    }
+    std::string name = DriverEntryValue("servername");
+    if (std::string port = DriverEntryValue("port"); !port.empty()) {
+        name += ":" + port;
+    }
+    if (std::string database = DriverEntryValue("database"); !database.empty()) {
+        name += "/" + database;
+    }
+    return name;
 }
 
 std::string LastDriverState() {

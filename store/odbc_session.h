@@ -44,6 +44,10 @@ std::string LastDriverMessage();
 // driver manager's entry for the driver names a server.
 bool LibraryIsOnServer();
 
+// A team library's server as its driver entry names it ("host:port/database"); empty for a
+// library file.
+std::string LibraryServerName();
+
 // The SQLSTATE that goes with LastDriverMessage ("HYT00" for a library in use, say); empty when
 // no diagnostic was read.
 std::string LastDriverState();

@@ -68,6 +68,13 @@ TEST_F(SessionTest, MissingLibraryYieldsNothingAndIsNotRetried) {
     EXPECT_EQ(CountPhrasesInCategory("Work"), 1);
 }
 
+TEST_F(SessionTest, ALibraryFileIsNotOnAServer) {
+    SKIP_FOR_TEAM_LIBRARY("it is about the library file");
+    EXPECT_FALSE(LibraryIsOnServer());
+    EXPECT_EQ(LibraryServerName(), "");
+    EXPECT_EQ(TakeTrace(), "") << "asked of the driver manager, not the library";
+}
+
 TEST_F(SessionTest, ValueLongerThanTheColumnBufferReadsCutAndStillCounts) {
     std::string content(9300, 'a');
     content[9214] = 'Z';

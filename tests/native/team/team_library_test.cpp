@@ -40,6 +40,15 @@ protected:
     }
 };
 
+TEST_F(TeamLibraryTest, TheDriverEntryNamesTheServer) {
+    EXPECT_TRUE(LibraryIsOnServer());
+    // As in the URL the team folder was made from: host:port/database.
+    std::string url = std::getenv("BREVICOR_TEST_TEAM_URL");
+    std::string server = LibraryServerName();
+    ASSERT_FALSE(server.empty());
+    EXPECT_NE(url.find("@" + server), std::string::npos) << server << " in " << url;
+}
+
 TEST_F(TeamLibraryTest, NamesCompareAndSortBlindToCaseAccentedLettersIncluded) {
     // Windows-1252, as the program sends it: "Café", "CAFÉ".
     InsertRow("Caf\xE9", "a", "one");

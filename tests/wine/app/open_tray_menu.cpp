@@ -10,6 +10,8 @@
 //   open_tray_menu.exe add CODE TEXT      adds a phrase to the first category ("Add phrase")
 //   open_tray_menu.exe edit-open          opens the phrase editor ("Edit phrase") and leaves it
 //   open_tray_menu.exe edit-save TEXT     gives the phrase open in the editor TEXT, and saves
+//   open_tray_menu.exe message            prints the start-up message about the library, and
+//                                         answers it
 #include <windows.h>
 
 #include "res/resource.h"
@@ -176,6 +178,23 @@ int SaveInEditor(const char* text) {
     return IsWindowVisible(editor) ? 3 : 0;
 }
 
+int AnswerLibraryMessage() {
+    HWND box = nullptr;
+    for (int tries = 0; tries < 400 && box == nullptr; ++tries) {
+        box = FindWindowA("#32770", "Brevicor - Phrase Library");
+        Sleep(50);
+    }
+    if (box == nullptr) {
+        return 2;
+    }
+    // A message box's text is its static control, 0xFFFF.
+    char text[2048] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    std::printf("%s\n", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,6 +204,9 @@ int main(int argc, char** argv) {
     }
     if (mode == "add" && argc == 4) {
         return AddPhrase(argv[2], argv[3]);
+    }
+    if (mode == "message") {
+        return AnswerLibraryMessage();
     }
     if (mode == "edit-open") {
         return OpenEditor();

@@ -69,5 +69,17 @@ check "the earlier save is in the history" test "$(psql -X -tAq "$URL" -c \
     "SELECT COUNT(*) FROM phrase_history WHERE content = 'Saved first by copy a'")" = 1
 check "both added phrases are on the server" test "$(psql -X -tAq "$URL" -c "SELECT COUNT(*) FROM phrase WHERE code IN ('a-first', 'a-before')")" = 2
 
+# A copy started while the server is down says so once, runs on, and finds the library once
+# the server is back, without a restart.
+"$ROOT/scripts/team-server" stop
+WINEPREFIX="$BUILD/team-prefix-a" wineserver -k 2>/dev/null
+(cd "$folder" && in_copy a exec wine ./brevicor.exe) >/dev/null 2>&1 &
+message=$(in_copy a wine "$tool" message 2>/dev/null | tr -d '\r')
+check "a copy started without its server says so" grep -q "could not reach its team library on the server" <<<"$message"
+check "and names the server" grep -q "127.0.0.1" <<<"$message"
+"$ROOT/scripts/team-server" start >/dev/null
+sleep 1.2 # the copy asks again at most once a second
+check "once the server is back, the copy has its library" test "$(first_phrase a)" = "Added by copy b"
+
 echo "two copies: $passes passed, $failures failed"
 [ $failures -eq 0 ]
