@@ -8,13 +8,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config"
 mkdir -p "$HOME"
-failures=0
-passes=0
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$ROOT/tests/checks.sh"
 app="$XDG_DATA_HOME/brevicor"
 "$ROOT/scripts/install" --autostart >"$scratch/out1" 2>&1 || cat "$scratch/out1"
 check "program installed" test -f "$app/brevicor.exe"

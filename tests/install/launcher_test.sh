@@ -13,13 +13,7 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$HOME"
-failures=0
-passes=0
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$ROOT/tests/checks.sh"
 # Waits up to a minute for the command to succeed (the first start also makes the prefix).
 eventually() {
     local i

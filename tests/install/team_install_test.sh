@@ -10,13 +10,7 @@ trap 'rm -rf "$scratch"' EXIT
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config"
 export BREVICOR_TEAM_FOLDER="$scratch/team-made" # leaves the user's dist/team alone
 mkdir -p "$HOME"
-failures=0
-passes=0
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$ROOT/tests/checks.sh"
 app="$XDG_DATA_HOME/brevicor"
 launcher="$HOME/.local/bin/brevicor"
 reaches() { # odbcsysini-folder

@@ -11,13 +11,7 @@ scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=$arch
 export ODBCSYSINI="$ROOT/dist/odbc"
 trap 'wineserver -k 2>/dev/null; rm -rf "$scratch"' EXIT
-failures=0
-passes=0
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$ROOT/tests/checks.sh"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 drive="$WINEPREFIX/drive_c"

@@ -8,13 +8,7 @@ ROOT=$1 TEAM=$2 URL=$3
 source "$ROOT/scripts/common.sh"
 set +e
 scratch=$(mktemp -d)
-failures=0
-passes=0
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$ROOT/tests/checks.sh"
 tool="$BUILD/win64/tests/wine/open_tray_menu.exe"
 
 # One program folder serves both copies; each has its own prefix, so its own settings.
