@@ -264,36 +264,35 @@ void TableFloorTrayMenu(benchmark::State& state, LibraryShape shape) {
         "SELECT category, code, PhraseID FROM phrase NOT INDEXED ORDER BY category, code");
 }
 
-void FloorCategoryList(benchmark::State& state, LibraryShape shape) {
+// The floor of a load the store keeps in memory: every row of `sql`, each made into a value by
+// `row`, once per iteration.
+template <class Row>
+void FloorLoad(benchmark::State& state, LibraryShape shape, const char* sql, Row row) {
     SqliteDb db = OpenFloor(shape);
-    SqliteStmt query = Prepare(db.get(), "SELECT DISTINCT category FROM phrase ORDER BY category");
+    SqliteStmt query = Prepare(db.get(), sql);
     size_t count = 0;
     for (auto _ : state) {
-        std::vector<std::string> names;
+        std::vector<decltype(row(query.get()))> loaded;
         while (sqlite3_step(query.get()) == SQLITE_ROW) {
-            names.push_back(Text(query.get(), 0));
+            loaded.push_back(row(query.get()));
         }
         sqlite3_reset(query.get());
-        count = names.size();
-        benchmark::DoNotOptimize(names.data());
+        count = loaded.size();
+        benchmark::DoNotOptimize(loaded.data());
     }
     state.counters["items"] = static_cast<double>(count);
 }
 
+void FloorCategoryList(benchmark::State& state, LibraryShape shape) {
+    FloorLoad(state, shape, "SELECT DISTINCT category FROM phrase ORDER BY category",
+              [](sqlite3_stmt* query) { return Text(query, 0); });
+}
+
 void FloorPreviewTexts(benchmark::State& state, LibraryShape shape) {
-    SqliteDb db = OpenFloor(shape);
-    SqliteStmt query = Prepare(db.get(), "SELECT content, PhraseID FROM phrase ORDER BY PhraseID");
-    size_t count = 0;
-    for (auto _ : state) {
-        std::vector<std::pair<int, std::string>> texts;
-        while (sqlite3_step(query.get()) == SQLITE_ROW) {
-            texts.emplace_back(sqlite3_column_int(query.get(), 1), Text(query.get(), 0));
-        }
-        sqlite3_reset(query.get());
-        count = texts.size();
-        benchmark::DoNotOptimize(texts.data());
-    }
-    state.counters["items"] = static_cast<double>(count);
+    FloorLoad(state, shape, "SELECT content, PhraseID FROM phrase ORDER BY PhraseID",
+              [](sqlite3_stmt* query) {
+                  return std::pair<int, std::string>(sqlite3_column_int(query, 1), Text(query, 0));
+              });
 }
 
 void FloorDeliverPhrase(benchmark::State& state, LibraryShape shape) {
